@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, and only those that are missing.
+# Usage: scripts/deps.sh run|test|fuzz|shot  (sets are cumulative where it makes sense)
+set -euo pipefail
+
+build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
+test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev)
+fuzz_pkgs=(clang libclang-rt-14-dev)
+shot_pkgs=(xvfb xauth imagemagick x11-utils)
+
+want=("${build_pkgs[@]}")
+for set in "$@"; do
+    case "$set" in
+        run) ;;
+        test) want+=("${test_pkgs[@]}") ;;
+        fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
+        shot) want+=("${shot_pkgs[@]}") ;;
+        *) echo "deps.sh: unknown package set '$set'" >&2; exit 2 ;;
+    esac
+done
+
+missing=()
+for p in "${want[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

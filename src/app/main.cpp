@@ -1,0 +1,5 @@
+#include "platform/qt/app.h"
+
+int main(int argc, char** argv) {
+    return platform::AppMain(argc, argv);
+}

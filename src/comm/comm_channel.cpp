@@ -1,0 +1,103 @@
+#include "comm/comm_channel.h"
+
+#include <system_error>
+
+std::atomic<platform::WindowHandle> g_hMainWnd{nullptr};
+
+std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate) {
+    return baudRate == 0 ? 0 : 19200 / baudRate;
+}
+
+CCommChannel::CCommChannel() = default;
+
+// The watch thread holds the channel; it must be gone before the members are.
+CCommChannel::~CCommChannel() {
+    Close();
+}
+
+std::int32_t CCommChannel::Open(PortSettings settings) {
+    // A second Open would pull the device from under the running watch thread.
+    if (m_bConnected.load() != 0) {
+        return 0;
+    }
+    m_osRead = platform::Overlapped{};
+    m_osWrite = platform::Overlapped{};
+    m_strPortPath = "\\\\.\\" + settings.portName;
+
+    // As with the Win32 calls, the steps up to the line settings are not checked one by one: on a
+    // device that did not open they all fail, and the line settings report it.
+    m_openError = m_hComm.Open(m_strPortPath);
+    m_hComm.SetEventMask(platform::kEvRxChar);
+    m_hComm.SetQueueSizes(RX_QUEUE_SIZE, RX_QUEUE_SIZE);
+    m_hComm.Purge();
+    m_hComm.SetTimeouts(platform::CommTimeouts{WriteTimeoutMultiplier(settings.baudRate), 0});
+    platform::LineSettings line;
+    m_hComm.GetLineSettings(line);
+    line.baudRate = settings.baudRate;
+    line.byteSize = settings.byteSize;
+    line.parity = settings.parity;
+    line.stopBits = settings.stopBits;
+    if (platform::SerialError refused = m_hComm.SetLineSettings(line); refused.Failed()) {
+        if (!m_openError.Failed()) {
+            m_openError = std::move(refused);
+        }
+        m_hComm.Close();  // else the device stays held and no later Open can have it
+        return 0;
+    }
+
+    m_bConnected.store(1);
+    m_nWatchExitCode.store(-1);
+    try {
+        m_hWatchThread = std::jthread([this](std::stop_token stop) {
+            m_nWatchExitCode.store(ThreadWatchComm(*this, std::move(stop)));
+        });
+    } catch (const std::system_error& e) {
+        m_openError = platform::MapOsError(e.code().value(), "start the watch thread");
+        Close();
+        return 0;
+    }
+    return 1;
+}
+
+void CCommChannel::Close() {
+    m_bConnected.store(0);
+    // The stop request releases a message box the thread may be showing; the mask change ends
+    // its wait. Both after the flag, so that the released thread finds 0.
+    m_hWatchThread.request_stop();
+    m_hComm.SetEventMask(0);
+    m_hComm.Purge();
+    if (m_hWatchThread.joinable()) {
+        m_hWatchThread.join();
+    }
+    m_hWatchThread = std::jthread{};
+    m_hComm.Close();
+}
+
+std::int32_t CCommChannel::WriteComm(const void* data, std::int32_t count) {
+    if (m_bConnected.load() == 0 || count <= 0) {
+        return 0;
+    }
+    return FinishTransfer(m_hComm.Write(data, static_cast<std::uint32_t>(count), m_osWrite),
+                          m_osWrite);
+}
+
+std::int32_t CCommChannel::ReadComm(void* buffer, std::int32_t size) {
+    std::uint32_t waiting = 0;
+    m_hComm.ClearError(waiting);
+    if (waiting == 0 || size <= 0) {
+        return 0;
+    }
+    return FinishTransfer(m_hComm.Read(buffer, static_cast<std::uint32_t>(size), m_osRead),
+                          m_osRead);
+}
+
+std::int32_t CCommChannel::FinishTransfer(platform::IoResult result, platform::Overlapped& record) {
+    if (result.status == platform::IoStatus::Pending) {
+        result = m_hComm.GetOverlappedResult(record);
+    }
+    if (result.status == platform::IoStatus::Failed) {
+        std::uint32_t ignored = 0;
+        m_hComm.ClearError(ignored);
+    }
+    return static_cast<std::int32_t>(result.bytes);
+}

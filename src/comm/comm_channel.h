@@ -1,0 +1,70 @@
+#pragma once
+// The one serial channel: opens a COM port, writes to it, and runs the watch thread that moves
+// received bytes into `m_rxQueue` and tells the window.
+//
+// Threads: the window's thread calls Open, Close and WriteComm and owns `m_osWrite`; the watch
+// thread calls ReadComm and owns `m_osRead`. `m_hComm` is opened and closed only while no watch
+// thread runs, so the watch thread may use it freely in between. `m_bConnected` is written by the
+// window's thread and read by the watch thread: Open sets it before the thread starts, Close
+// clears it before waking the thread, so the woken thread finds 0. Close joins the thread before
+// it closes the device, so there is never more than one watch thread and never a poll on a
+// closed descriptor.
+
+#include <atomic>
+#include <cstdint>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "comm/rx_queue.h"
+#include "platform/serial_device.h"
+#include "platform/window_post.h"
+
+inline constexpr std::uint32_t WM_RX_NOTIFY = platform::kWmUser + 1;
+
+// The window that hears WM_RX_NOTIFY; set once before the first port opens.
+extern std::atomic<platform::WindowHandle> g_hMainWnd;
+
+struct PortSettings {
+    std::string portName;  // "COM3"
+    std::uint32_t baudRate;
+    std::uint8_t byteSize;
+    std::uint8_t stopBits;  // 0 one, 1 one and a half, 2 two
+    std::uint8_t parity;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+};
+
+// Milliseconds per byte that a write may take at this speed; 0 means no limit.
+std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate);
+
+class CCommChannel {
+  public:
+    CCommChannel();
+    ~CCommChannel();  // closes an open port first
+    CCommChannel(const CCommChannel&) = delete;
+    CCommChannel& operator=(const CCommChannel&) = delete;
+
+    // 1 when the port is open, configured and watched; 0 when not (m_openError says why).
+    std::int32_t Open(PortSettings settings);
+    // Returns after the watch thread has ended.
+    void Close();
+    std::int32_t WriteComm(const void* data, std::int32_t count);
+    std::int32_t ReadComm(void* buffer, std::int32_t size);
+
+    platform::SerialPort m_hComm;
+    std::string m_strPortPath;
+    std::atomic<std::int32_t> m_bConnected{0};
+    platform::Overlapped m_osRead;
+    platform::Overlapped m_osWrite;
+    std::jthread m_hWatchThread;
+    CRxQueue m_rxQueue;
+    // Why the last Open failed; written by Open only.
+    platform::SerialError m_openError;
+    // 1 after a normal end, 0 after a failed start-up; -1 while no thread has ended since Open.
+    std::atomic<std::int32_t> m_nWatchExitCode{-1};
+
+  private:
+    std::int32_t FinishTransfer(platform::IoResult result, platform::Overlapped& record);
+};
+
+// The watch thread's body; returns its exit code.
+std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop);

@@ -1,0 +1,56 @@
+// The watch thread: waits for received characters, drains the port into the queue and tells the
+// window once per receive event.
+//
+// It touches no GUI object: the window hears of it only through a posted message, and its two
+// messages to the operator go through the box service, which a stop request releases so that
+// Close never waits for an operator to click OK.
+
+#include <string>
+#include <thread>
+
+#include "comm/comm_channel.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr std::int32_t kReadChunk = 2048;
+
+// Reads until a read finds nothing. Whole bursts only: one that does not fit is dropped, so the
+// window never sees a message with a hole in it. Stops early on a stop request, so that a far
+// side that never stops sending cannot keep Close waiting.
+void DrainPort(CCommChannel& channel, const std::stop_token& stop) {
+    std::uint8_t buffer[kReadChunk];
+    while (!stop.stop_requested()) {
+        const std::int32_t n = channel.ReadComm(buffer, kReadChunk);
+        if (n == 0) {
+            return;
+        }
+        if (n < RX_QUEUE_SIZE - channel.m_rxQueue.GetCount()) {
+            for (std::int32_t i = 0; i < n; ++i) {
+                channel.m_rxQueue.PutByte(buffer[i]);
+            }
+        } else {
+            platform::ShowMessageFromWorker("buff full", stop);
+        }
+    }
+}
+
+}  // namespace
+
+std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop) {
+    if (channel.m_hComm.SetEventMask(platform::kEvRxChar).Failed()) {
+        platform::ShowMessageFromWorker(
+            "Error while creating ThreadWatchComm, " + channel.m_strPortPath, stop);
+        return 0;
+    }
+    while (channel.m_bConnected.load() == 1) {
+        std::uint32_t events = 0;
+        channel.m_hComm.WaitEvent(events);
+        if ((events & platform::kEvRxChar) != 0) {
+            DrainPort(channel, stop);
+            platform::PostWindowMessage(g_hMainWnd.load(), WM_RX_NOTIFY);
+        }
+        std::this_thread::yield();
+    }
+    return 1;
+}

@@ -1,0 +1,54 @@
+#include "platform/device_map.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace platform {
+
+std::filesystem::path DeviceMapFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::filesystem::path base;
+    if (xdg != nullptr && std::filesystem::path(xdg).is_absolute()) {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::filesystem::path(home != nullptr ? home : "/") / ".config";
+    }
+    return base / "velmora" / "ports";
+}
+
+std::optional<unsigned> ParseComPortName(std::string_view portName) {
+    constexpr std::string_view kPrefix = "COM";
+    if (!portName.starts_with(kPrefix)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = portName.substr(kPrefix.size());
+    if (digits.empty() || digits.size() > 5 || digits.front() == '0') {
+        return std::nullopt;
+    }
+    unsigned n = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+std::optional<std::filesystem::path> ResolveDevicePath(std::string_view devicePath) {
+    constexpr std::string_view kWin32DevicePrefix = "\\\\.\\";
+    if (devicePath.starts_with(kWin32DevicePrefix)) {
+        devicePath.remove_prefix(kWin32DevicePrefix.size());
+    }
+    const std::optional<unsigned> n = ParseComPortName(devicePath);
+    if (!n) {
+        return std::nullopt;
+    }
+    std::filesystem::path entry = DeviceMapFolder() / std::string(devicePath);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(entry, ec) || std::filesystem::exists(entry, ec)) {
+        return entry;
+    }
+    return std::filesystem::path("/dev/ttyS" + std::to_string(*n - 1));
+}
+
+}  // namespace platform

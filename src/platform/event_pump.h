@@ -1,0 +1,16 @@
+#pragma once
+// The services a wait needs while the window's thread keeps handling its events.
+
+#include <cstdint>
+
+namespace platform {
+
+// Milliseconds since an arbitrary start; wraps at 32 bits, so compare differences, unsigned.
+std::uint32_t TickCount();
+
+// Handles the calling thread's events (posted messages, painting, input) until `ms` have passed
+// since `start` (a TickCount value), blocking while none is due. Returns at once, taking no
+// event, when that time is already over.
+void PumpEventsUntil(std::uint32_t start, std::uint32_t ms);
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+// The application object and the program's entry point.
+//
+// The one application object registers itself when it is constructed, before main runs; the
+// entry point sets up the window system and the platform services and hands over to
+// InitInstance, which runs the whole program. The application's name, the caption of every
+// message box, is the executable's file name without its extension.
+
+namespace platform {
+
+class App {
+  public:
+    App();
+    virtual ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Runs the program; returning false ends the process without a message loop of its own.
+    virtual bool InitInstance() = 0;
+};
+
+// The process's entry point: returns the exit code.
+int AppMain(int argc, char** argv);
+
+}  // namespace platform

@@ -1,0 +1,108 @@
+#pragma once
+// A dialog built from a template, run modally, with data exchange and a message map.
+//
+// Stands in for the Windows dialog framework on the window system that Qt gives us. Events reach
+// the derived dialog as the framework's calls: button clicks as commands, posted messages as
+// window messages, key-downs of any of its controls through PreTranslateMessage first, the
+// close box as OnClose. Windows lets a program add to the title bar's system menu; elsewhere the
+// same menu opens as the dialog's context menu (right-click on a free area, the Menu key,
+// Shift+F10), and its choices reach OnSysCommand either way.
+
+#include <QDialog>
+#include <QMenu>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/qt/dialog_builder.h"
+#include "platform/window_post.h"
+
+namespace platform {
+
+class DataExchange;
+
+inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
+inline constexpr std::uint32_t VK_TAB = 0x09;
+inline constexpr std::uint32_t VK_RETURN = 0x0D;
+inline constexpr std::uint32_t VK_ESCAPE = 0x1B;
+inline constexpr std::uint32_t VK_SPACE = 0x20;
+inline constexpr unsigned SC_MINIMIZE = 0xF020;
+inline constexpr unsigned SC_CLOSE = 0xF060;
+inline constexpr unsigned SC_RESTORE = 0xF120;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// A key-down as the framework's filter sees it.
+struct Msg {
+    QObject* target;
+    std::uint32_t message;
+    std::uint32_t wParam;  // virtual-key code; 0 for keys that have none here
+};
+
+class SystemMenu {
+  public:
+    explicit SystemMenu(QWidget* owner);
+    void AppendSeparator();
+    void AppendItem(unsigned id, const std::string& text);
+    QMenu& Menu() { return m_menu; }
+
+  private:
+    friend class Dialog;
+    QMenu m_menu;
+};
+
+class Dialog : public QDialog {
+  public:
+    explicit Dialog(int templateId, QWidget* parent = nullptr);
+    ~Dialog() override;
+
+    // Creates the window and its controls, runs OnInitDialog, shows the dialog and returns the
+    // code it ended with once the operator or the program ends it.
+    int DoModal();
+    // The same without the modal run, for a dialog that stays open beside others: creates the
+    // window and its controls and runs OnInitDialog; show() shows it.
+    void Create();
+    void EndDialog(int result);
+    bool UpdateData(bool saveAndValidate = true);
+    QWidget* GetDlgItem(int id) const;
+    WindowHandle GetSafeHwnd() const { return m_handle; }
+    // Always there off Windows (see above); null where the window has none.
+    SystemMenu* GetSystemMenu(bool revert);
+    bool IsIconic() const { return isMinimized(); }
+
+    // The framework's answers; a derived dialog overrides what it handles.
+    virtual void OnSysCommand(unsigned nID, std::intptr_t lParam);
+    virtual void OnPaint();
+    virtual void OnClose();
+
+  protected:
+    virtual void DoDataExchange(DataExchange&) {}
+    virtual bool OnInitDialog();
+    virtual bool PreTranslateMessage(const Msg&) { return false; }
+    virtual void OnOK();
+    virtual void OnCancel();
+    // A button's click; false when the derived dialog has no handler for it.
+    virtual bool OnCommand(int id);
+    // A posted message; false when unhandled.
+    virtual bool OnWindowMessage(std::uint32_t) { return false; }
+
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void reject() override;
+    void accept() override;
+
+  private:
+    void Destroy();
+    void ShowSystemMenu(const QPoint& at);
+    void DispatchCommand(int id);
+
+    int m_templateId;
+    WindowHandle m_handle = nullptr;
+    DialogControls m_controls;
+    SystemMenu m_systemMenu;
+};
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+#include "platform/qt/window_services.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPointer>
+
+#include <condition_variable>
+#include <memory>
+
+namespace platform {
+
+QEvent::Type PostedMessageEvent::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+WindowHandle QtWindowPoster::Register(QObject* window) {
+    std::lock_guard guard(m_lock);
+    // Handles are never reused, so a post for a window that is gone cannot reach a new one.
+    auto handle = reinterpret_cast<WindowHandle>(m_nextHandle++);
+    m_windows.emplace(handle, window);
+    return handle;
+}
+
+void QtWindowPoster::Unregister(WindowHandle handle) {
+    std::lock_guard guard(m_lock);
+    m_windows.erase(handle);
+}
+
+void QtWindowPoster::Post(WindowHandle window, std::uint32_t message) {
+    std::lock_guard guard(m_lock);
+    const auto it = m_windows.find(window);
+    if (it != m_windows.end()) {
+        QCoreApplication::postEvent(it->second, new PostedMessageEvent(message));
+    }
+}
+
+namespace {
+
+QMessageBox* MakeBox(const std::string& text) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationName(),
+                                QString::fromStdString(text), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    return box;
+}
+
+// What a worker waits on: set by the window's thread when the operator closes the box.
+struct BoxWait {
+    std::mutex lock;
+    std::condition_variable_any closed;
+    bool done = false;
+};
+
+}  // namespace
+
+void QtMessageBox::Show(const std::string& text) {
+    MakeBox(text)->exec();
+}
+
+void QtMessageBox::ShowFromWorker(const std::string& text, std::stop_token stop) {
+    auto wait = std::make_shared<BoxWait>();
+    QMetaObject::invokeMethod(
+        qApp,
+        [text, wait] {
+            QMessageBox* box = MakeBox(text);
+            box->setWindowModality(Qt::ApplicationModal);
+            QObject::connect(box, &QMessageBox::finished, [wait] {
+                std::lock_guard guard(wait->lock);
+                wait->done = true;
+                wait->closed.notify_all();
+            });
+            box->show();
+        },
+        Qt::QueuedConnection);
+    // A stop releases the worker only; the box stays up until the operator closes it, since
+    // what it says (a dropped burst) is still true.
+    std::unique_lock guard(wait->lock);
+    wait->closed.wait(guard, stop, [&] { return wait->done; });
+}
+
+namespace {
+QtWindowPoster g_poster;
+}
+
+QtWindowServices::QtWindowServices() {
+    InstallWindowPoster(&g_poster);
+    InstallMessageBox(&m_messageBox);
+}
+
+QtWindowServices::~QtWindowServices() {
+    InstallMessageBox(nullptr);
+    InstallWindowPoster(nullptr);
+}
+
+QtWindowPoster& QtWindowServices::Poster() {
+    return g_poster;
+}
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+#pragma once
+// The window system's side of the platform services: posting to a window, message boxes.
+//
+// Posts come from the watch thread. A window registers itself when it is created and removes
+// itself before it is destroyed, both under the registry's lock, so a post can never reach a
+// destroyed object: it is either queued while the window lives (Qt discards the events of an
+// object that is deleted later) or dropped.
+
+#include <QEvent>
+#include <QObject>
+
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/message_box.h"
+#include "platform/window_post.h"
+
+namespace platform {
+
+// The event that carries a posted window message to the window's thread.
+class PostedMessageEvent : public QEvent {
+  public:
+    static QEvent::Type EventType();
+    explicit PostedMessageEvent(std::uint32_t message) : QEvent(EventType()), m_message(message) {}
+    std::uint32_t Message() const { return m_message; }
+
+  private:
+    std::uint32_t m_message;
+};
+
+class QtWindowPoster : public WindowPoster {
+  public:
+    WindowHandle Register(QObject* window);
+    void Unregister(WindowHandle handle);
+    void Post(WindowHandle window, std::uint32_t message) override;
+
+  private:
+    std::mutex m_lock;
+    std::unordered_map<WindowHandle, QObject*> m_windows;
+    std::uintptr_t m_nextHandle = 1;
+};
+
+class QtMessageBox : public MessageBoxService {
+  public:
+    void Show(const std::string& text) override;
+    void ShowFromWorker(const std::string& text, std::stop_token stop) override;
+};
+
+// The process's one poster and message box, installed into the platform services for as long
+// as this object lives. Create it on the window's thread after the QApplication.
+class QtWindowServices {
+  public:
+    QtWindowServices();
+    ~QtWindowServices();
+    QtWindowServices(const QtWindowServices&) = delete;
+    QtWindowServices& operator=(const QtWindowServices&) = delete;
+
+    static QtWindowPoster& Poster();
+
+  private:
+    QtMessageBox m_messageBox;
+};
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+#include "res/images.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "res/resource.h"
+
+namespace res {
+namespace {
+
+struct BitmapFile {
+    int id;
+    const char* file;
+};
+
+constexpr BitmapFile kBitmaps[] = {
+    {IDB_LAMP_OFF, "lamp_off.bmp"},   {IDB_CLOSE, "close.bmp"},
+    {IDB_OPEN, "open.bmp"},           {IDB_BANNER, "banner.bmp"},
+    {IDB_SEPARATOR, "separator.bmp"}, {IDB_CANCEL_TAG, "cancel_tag.bmp"},
+    {IDB_START_TAG, "start_tag.bmp"}, {IDB_TAG_READ, "tag_read.bmp"},
+    {IDB_TAG_WRITE, "tag_write.bmp"},
+};
+
+}  // namespace
+
+QString BitmapPath(int id) {
+    const auto* found = std::ranges::find(kBitmaps, id, &BitmapFile::id);
+    if (found == std::end(kBitmaps)) {
+        return {};
+    }
+    return QStringLiteral(":/velmora/images/") + QLatin1String(found->file);
+}
+
+QPixmap LoadBitmap(int id) {
+    const QString path = BitmapPath(id);
+    return path.isEmpty() ? QPixmap() : QPixmap(path, "BMP");
+}
+
+QIcon LoadAppIcon() {
+    // The PNGs carry the same pixels as the icon file and need no image-format plugin.
+    QIcon icon;
+    icon.addFile(QString::fromLatin1(kAppIconPng32Path), QSize(32, 32));
+    icon.addFile(QString::fromLatin1(kAppIconPng256Path), QSize(256, 256));
+    return icon;
+}
+
+}  // namespace res

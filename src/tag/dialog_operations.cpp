@@ -1,0 +1,100 @@
+// READ, WRITE and the two presets: the tag buttons of the main dialog.
+
+#include "platform/message_box.h"
+#include "tag/answers.h"
+#include "tag/received_text.h"
+#include "ui/mirovan_dlg.h"
+
+namespace {
+
+constexpr std::uint32_t kAnswerWaitMs = 1000;
+
+// Sends one write command and tells whether the device answered "Success".
+bool WriteItem(CMirovanDlg& dlg, const std::string& payload) {
+    g_strReceived.clear();
+    dlg.SendFrame(payload);
+    dlg.WaitPumping(kAnswerWaitMs);
+    return tag::IsWriteSuccess(g_strReceived);
+}
+
+}  // namespace
+
+void CMirovanDlg::FollowPortState() {
+    SetTagControlsEnabled(m_comm.m_bConnected != 0);
+}
+
+void CMirovanDlg::OnBnClickedRead() {
+    if (m_bTagOperationRunning) {
+        return;
+    }
+    m_bTagOperationRunning = true;
+    SetTagControlsEnabled(false);
+    UpdateData(true);
+    const bool lock = m_bLock != 0;
+    g_strReceived.clear();
+    m_strHomepage.clear();
+    m_strTableInfo.clear();
+    UpdateData(false);
+
+    SendFrame("R");
+    WaitPumping(kAnswerWaitMs);
+
+    tag::ReadAnswer answer = tag::SplitReadAnswer(g_strReceived);
+    m_strHomepage = std::move(answer.homepage);
+    m_strTableInfo = std::move(answer.tableInfo);
+    // LOCK ends as it was when READ began, whatever a handler inside the wait read into it.
+    m_bLock = lock ? 1 : 0;
+    UpdateData(false);
+    m_bTagOperationRunning = false;
+    FollowPortState();
+}
+
+void CMirovanDlg::OnBnClickedWrite() {
+    if (m_bTagOperationRunning) {
+        return;
+    }
+    // A failed exchange leaves the members partly stale (a LOCK state the operator does not see
+    // could lock a tag for good): send nothing the operator has not been shown.
+    if (!UpdateData(true)) {
+        return;
+    }
+    const bool writeHomepage = !tag::RemoveAll(m_strHomepage, " ").empty();
+    const bool writeTableInfo = !tag::RemoveAll(m_strTableInfo, " ").empty();
+    m_bTagOperationRunning = true;
+    SetTagControlsEnabled(false);
+
+    if (!writeHomepage && !writeTableInfo) {
+        platform::ShowMessage("INPUT DATA FAIL.");
+    } else {
+        if (writeHomepage) {
+            m_strHomepage = tag::HomepageForWire(m_strHomepage);
+            const bool ok = WriteItem(*this, (m_bLock != 0 ? "L" : "U") + m_strHomepage);
+            platform::ShowMessage(ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.");
+            g_strReceived.clear();
+        }
+        if (writeTableInfo) {
+            const bool ok = WriteItem(*this, "W" + m_strTableInfo);
+            platform::ShowMessage(ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL.");
+            g_strReceived.clear();
+        }
+    }
+    m_bTagOperationRunning = false;
+    FollowPortState();
+}
+
+void CMirovanDlg::PresetTableInfo(const char* tableInfo) {
+    if (m_bTagOperationRunning) {
+        return;
+    }
+    m_strTableInfo = tableInfo;
+    m_strHomepage.clear();
+    UpdateData(false);
+}
+
+void CMirovanDlg::OnBnClickedStartTag() {
+    PresetTableInfo("START");
+}
+
+void CMirovanDlg::OnBnClickedCancelTag() {
+    PresetTableInfo("DELETE");
+}

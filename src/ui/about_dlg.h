@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/qt/dialog.h"
+
+// The About box: product, version and copyright line, and OK.
+class CAboutDlg : public platform::Dialog {
+  public:
+    CAboutDlg();
+};

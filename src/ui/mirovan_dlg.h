@@ -1,0 +1,104 @@
+#pragma once
+// The program's one window: the port row, the two tag fields and the tag buttons.
+//
+// Every handler runs on the window's thread. The watch thread reaches this dialog only through
+// the message it posts (WM_RX_NOTIFY) and the channel's receive queue.
+
+#include <QIcon>
+#include <QPixmap>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "comm/comm_channel.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/dialog.h"
+
+class CMirovanDlg : public platform::Dialog {
+  public:
+    explicit CMirovanDlg(QWidget* pParent = nullptr);
+    ~CMirovanDlg() override;
+
+    // Window shell.
+    void SetTagControlsEnabled(bool bEnable);
+    void OnSysCommand(unsigned nID, std::intptr_t lParam) override;
+    void OnPaint() override;
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
+    // Where the icon goes in a minimised window's client area.
+    static QPoint IconicIconOrigin(QSize client, QSize icon);
+
+    // Port connection.
+    void OnBnClickedOpen();
+    void OnBnClickedClose();
+    void WritePortInfo(const std::string& portName, std::int32_t baudIndex,
+                       std::int32_t dataBitsIndex, std::int32_t stopBitsIndex,
+                       std::int32_t parityIndex);
+    void AppendStatus(const std::string& text);
+
+    // Tag protocol.
+    void SendHexBytes(const std::string& text);
+    void SendFrame(const std::string& payload);
+    void WaitPumping(std::uint32_t ms);
+    std::intptr_t OnRxNotify(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnBnClickedRead();
+    void OnBnClickedWrite();
+    void OnBnClickedStartTag();
+    void OnBnClickedCancelTag();
+
+    CCommChannel m_comm;
+    // The line settings OPEN passes to the channel; these start at what the fixed lists give.
+    std::int32_t m_nStopBits = 2;
+    std::int32_t m_nParity = 0;
+    std::int32_t m_nDataBits = 8;
+    std::int32_t m_nBaudRate = 57600;
+    std::string m_strPortName;
+    platform::Edit m_editStatus;
+    platform::Edit m_editSpare2;
+    platform::Edit m_editSpare1;
+    platform::ComboBox m_comboStopBits;
+    platform::ComboBox m_comboParity;
+    platform::ComboBox m_comboPort;
+    platform::ComboBox m_comboDataBits;
+    platform::ComboBox m_comboBaud;
+    std::int32_t m_nBaudIndex;
+    std::int32_t m_nDataBitsIndex;
+    std::int32_t m_nPortIndex;
+    std::int32_t m_nParityIndex;
+    std::int32_t m_nStopBitsIndex;
+    std::string m_strSpare2;
+    std::string m_strSpare1;
+    std::string m_strStatus;
+    QIcon m_hIcon;
+    platform::Static m_staticLamp;
+    platform::Button m_btnOpen;
+    std::array<QPixmap, 8> m_bmpButtons;
+    platform::Button m_btnClose;
+    platform::Button m_btnExit;
+    std::string m_strHomepage;
+    std::string m_strTableInfo;
+    platform::Button m_btnRead;
+    platform::Button m_btnStartTag;
+    platform::Button m_btnCancelTag;
+    platform::Button m_btnWrite;
+    std::int32_t m_bLock;
+
+  protected:
+    void DoDataExchange(platform::DataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool PreTranslateMessage(const platform::Msg& msg) override;
+    bool OnCommand(int id) override;
+    bool OnWindowMessage(std::uint32_t message) override;
+
+  private:
+    void ReadListSelections();
+    void EnableLists(bool enable);
+    // The tag controls as the port leaves them: usable exactly while it is open.
+    void FollowPortState();
+    // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.
+    void PresetTableInfo(const char* tableInfo);
+
+    // Set while READ or WRITE runs: the handlers that a wait dispatches must not start a second
+    // tag operation, which would empty and consume the first one's answer.
+    bool m_bTagOperationRunning = false;
+};

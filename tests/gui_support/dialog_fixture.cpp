@@ -1,0 +1,91 @@
+#include "dialog_fixture.h"
+
+#include <QApplication>
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+#include "res/resource.h"
+
+namespace testsupport {
+namespace {
+constexpr std::array<int, 7> kTagGroup{IDC_EDIT_HOMEPAGE, IDC_EDIT_TABLE_INFO, IDC_BTN_READ,
+                                       IDC_BTN_START_TAG, IDC_BTN_CANCEL_TAG,  IDC_BTN_WRITE,
+                                       IDC_CHK_LOCK};
+}
+
+void DialogTest::SetUp() {
+    m_config = std::make_unique<TempConfigHome>();
+    m_previousDir = std::filesystem::current_path();
+    m_workDir = m_config->Path() / "work";
+    std::filesystem::create_directories(m_workDir);
+    std::filesystem::current_path(m_workDir);
+    m_boxes = std::make_unique<RecordingMessageBox>();
+    m_tones = std::make_unique<RecordingTones>();
+    m_dlg = std::make_unique<CMirovanDlg>();
+    m_dlg->Create();
+    m_dlg->show();
+    QApplication::processEvents();
+}
+
+void DialogTest::TearDown() {
+    m_dlg.reset();
+    m_reader.reset();
+    m_tones.reset();
+    m_boxes.reset();
+    std::filesystem::current_path(m_previousDir);
+    m_config.reset();
+}
+
+sim::SimTagReader& DialogTest::StartReader(const std::string& portName) {
+    m_reader.reset();
+    sim::SimTagReader::Options options;
+    options.portName = portName;
+    m_reader = std::make_unique<sim::SimTagReader>(std::move(options));
+    return *m_reader;
+}
+
+QWidget* DialogTest::Item(int id) const {
+    return m_dlg->GetDlgItem(id);
+}
+
+void DialogTest::Click(int id) {
+    ButtonItem(id)->click();
+}
+
+void DialogTest::OpenPort(int portIndex) {
+    Combo(IDC_COMBO_PORT)->setCurrentIndex(portIndex);
+    Click(IDC_BTN_OPEN);
+}
+
+std::string DialogTest::StatusText() const {
+    return Edit(IDC_EDIT_STATUS)->text().toStdString();
+}
+
+bool DialogTest::TagControlsEnabled() const {
+    for (int id : kTagGroup) {
+        if (!Item(id)->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DialogTest::TagControlsDisabled() const {
+    for (int id : kTagGroup) {
+        if (Item(id)->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string DialogTest::PortInfo() const {
+    std::ifstream in(m_workDir / "port_info.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace testsupport

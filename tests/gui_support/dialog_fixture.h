@@ -1,0 +1,57 @@
+#pragma once
+// The real main dialog, created and shown on Qt's offscreen platform, with the operator's
+// message boxes and tones recorded, a fresh device map and a fresh working folder (for
+// port_info.txt), and a simulated tag reader that can be put behind any COMn.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "recording_tones.h"
+#include "simreader/sim_tag_reader.h"
+#include "support/recording_message_box.h"
+#include "support/temp_config_home.h"
+#include "ui/mirovan_dlg.h"
+
+namespace testsupport {
+
+class DialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A simulated reader linked as `portName`; replaces the one before.
+    sim::SimTagReader& StartReader(const std::string& portName = "COM1");
+
+    QWidget* Item(int id) const;
+    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(Item(id)); }
+    QComboBox* Combo(int id) const { return qobject_cast<QComboBox*>(Item(id)); }
+    QAbstractButton* ButtonItem(int id) const { return qobject_cast<QAbstractButton*>(Item(id)); }
+
+    // Presses a button as the operator does: nothing happens while it is disabled.
+    void Click(int id);
+    // Picks a port in the list, then presses OPEN.
+    void OpenPort(int portIndex = 0);
+    std::string StatusText() const;
+    bool TagControlsEnabled() const;  // all seven, and false if any differs
+    bool TagControlsDisabled() const;
+    // Reads the working folder's port_info.txt; empty when it is not there.
+    std::string PortInfo() const;
+
+    std::unique_ptr<TempConfigHome> m_config;
+    std::unique_ptr<RecordingMessageBox> m_boxes;
+    std::unique_ptr<RecordingTones> m_tones;
+    std::unique_ptr<sim::SimTagReader> m_reader;
+    std::unique_ptr<CMirovanDlg> m_dlg;
+    std::filesystem::path m_workDir;
+    std::filesystem::path m_previousDir;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,166 @@
+// OPEN and CLOSE against real pseudo-terminals: the line settings, status texts, tones, the
+// lists and the tag controls, and port_info.txt.
+
+#include <termios.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "dialog_fixture.h"
+#include "port/port_settings_map.h"
+#include "res/dialog_template.h"
+#include "res/resource.h"
+#include "simreader/pseudo_terminal.h"
+
+namespace {
+
+using testsupport::DialogTest;
+using Tones = std::vector<testsupport::RecordingTones::Tone>;
+
+const Tones kRising{{400, 100}, {500, 100}, {550, 100}, {800, 100}};
+const Tones kFailure{{550, 500}};
+
+class OpenCloseTest : public DialogTest {
+  protected:
+    bool ListsEnabled() const {
+        for (int id : {IDC_COMBO_PORT, IDC_COMBO_BAUD, IDC_COMBO_DATABITS, IDC_COMBO_STOPBITS,
+                       IDC_COMBO_PARITY}) {
+            if (!Item(id)->isEnabled()) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+TEST_F(OpenCloseTest, DefaultsOpenComOneRawAt57600EightNoneTwo) {
+    sim::PseudoTerminal pty;
+    pty.LinkAs("COM1");
+    OpenPort(0);
+
+    ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    EXPECT_EQ(StatusText(), "COM1,57600,8,2,0 Connect");
+    EXPECT_EQ(m_tones->Take(), kRising);
+    EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
+    EXPECT_FALSE(ListsEnabled());
+    EXPECT_TRUE(TagControlsEnabled());
+
+    const termios line = pty.SlaveSettings();
+    EXPECT_EQ(cfgetispeed(&line), B57600);
+    EXPECT_EQ(cfgetospeed(&line), B57600);
+    EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_TRUE(line.c_cflag & CSTOPB);
+    EXPECT_FALSE(line.c_cflag & PARENB);
+    EXPECT_TRUE(line.c_cflag & CREAD);
+    EXPECT_FALSE(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(line.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP));
+    EXPECT_FALSE(line.c_oflag & OPOST);
+
+    Click(IDC_BTN_CLOSE);
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0);
+    EXPECT_EQ(StatusText(), "COM1,57600,8,2,0 ConnectClose Port COM1 !!");
+    EXPECT_TRUE(m_tones->Take().empty());
+    EXPECT_TRUE(ListsEnabled());
+    EXPECT_TRUE(TagControlsDisabled());
+}
+
+TEST_F(OpenCloseTest, SecondOpenAndEarlyCloseOnlyReport) {
+    Click(IDC_BTN_CLOSE);
+    EXPECT_EQ(StatusText(), "Port not yet opened !!");
+
+    StartReader("COM1");
+    OpenPort(0);
+    m_tones->Take();
+    std::filesystem::remove(m_workDir / "port_info.txt");
+
+    Click(IDC_BTN_OPEN);
+    EXPECT_EQ(StatusText(),
+              "Port not yet opened !!COM1,57600,8,2,0 ConnectPort Open Fail - COM1 !!");
+    EXPECT_TRUE(m_tones->Take().empty());
+    EXPECT_FALSE(std::filesystem::exists(m_workDir / "port_info.txt"));
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    EXPECT_TRUE(TagControlsEnabled());
+}
+
+TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneAndChangesNothingElse) {
+    std::filesystem::create_directories(m_config->Path() / "velmora/ports");
+    std::filesystem::create_symlink("/nonexistent/ttyUSB9",
+                                    m_config->Path() / "velmora/ports/COM3");
+    CCommChannel holder;  // holds COM5 as another program would
+    sim::PseudoTerminal held;
+    held.LinkAs("COM5");
+    ASSERT_EQ(holder.Open({"COM5", 57600, 8, 2, 0}), 1);
+
+    struct Case {
+        int index;
+        const char* why;
+    };
+    for (const Case c : {Case{2, "mapped to a missing device"}, Case{49, "unmapped: /dev/ttyS49"},
+                         Case{4, "held by another open"}}) {
+        OpenPort(c.index);
+        const std::string name = port::PortNameForIndex(c.index);
+        EXPECT_TRUE(StatusText().ends_with("Port Open Error - " + name + " !!")) << c.why;
+        EXPECT_EQ(m_tones->Take(), kFailure) << c.why;
+        EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0) << c.why;
+        EXPECT_TRUE(ListsEnabled()) << c.why;
+        EXPECT_TRUE(TagControlsDisabled()) << c.why;
+        EXPECT_TRUE(PortInfo().empty()) << c.why;
+    }
+    holder.Close();
+}
+
+TEST_F(OpenCloseTest, EveryListEntryOpensItsOwnPort) {
+    StartReader("COM12");
+    OpenPort(11);
+    ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    EXPECT_EQ(m_dlg->m_strPortName, "COM12");
+    EXPECT_EQ(PortInfo(), "COM12\n2\n3\n0\n2\n");
+
+    // The list and the names agree for every entry.
+    const res::DialogTemplate* main = res::FindDialogTemplate(IDD_MAIN);
+    const auto entries = res::FindListEntries(*main, IDC_COMBO_PORT);
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(port::kPortCount));
+    for (int i = 0; i < port::kPortCount; ++i) {
+        EXPECT_EQ(entries[static_cast<std::size_t>(i)], port::PortNameForIndex(i));
+    }
+    EXPECT_EQ(port::PortNameForIndex(-1), "COM1");
+}
+
+TEST(ListMapping, HiddenListsGiveTheLineSettingsTheReaderNeeds) {
+    EXPECT_EQ(port::BaudRateForIndex(2), 57600) << "the list says 9600; the reader needs 57600";
+    EXPECT_EQ(port::BaudRateForIndex(6), 57600);
+    EXPECT_EQ(port::BaudRateForIndex(-1), 57600);
+    EXPECT_EQ(port::BaudRateForIndex(7), 115200);
+    EXPECT_EQ(port::DataBitsForIndex(0), 5);
+    EXPECT_EQ(port::DataBitsForIndex(-1), 8);
+    EXPECT_EQ(port::StopBitsForIndex(0), 2);
+    EXPECT_EQ(port::StopBitsForIndex(1), 0);
+    EXPECT_EQ(port::StopBitsForIndex(2), std::nullopt);
+    EXPECT_EQ(port::ParityForIndex(0), 2);
+    EXPECT_EQ(port::ParityForIndex(1), 1);
+    EXPECT_EQ(port::ParityForIndex(2), 0);
+}
+
+TEST_F(OpenCloseTest, PortInfoNeverFollowsAPlantedLinkAndItsFailureKeepsThePortOpen) {
+    const std::filesystem::path victim = m_config->Path() / "victim.txt";
+    std::ofstream(victim) << "keep me";
+    std::filesystem::create_symlink(victim, m_workDir / "port_info.txt");
+    StartReader("COM1");
+
+    OpenPort(0);
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    EXPECT_TRUE(TagControlsEnabled());
+    std::ifstream in(victim);
+    std::string text;
+    std::getline(in, text);
+    EXPECT_EQ(text, "keep me");
+
+    // An older, longer file is truncated, not overwritten in place.
+    Click(IDC_BTN_CLOSE);
+    std::filesystem::remove(m_workDir / "port_info.txt");
+    std::ofstream(m_workDir / "port_info.txt") << "COM49\n7\n3\n1\n1\nstale tail\n";
+    OpenPort(0);
+    EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
+}
+
+}  // namespace

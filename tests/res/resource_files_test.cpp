@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "res/images.h"
+#include "res/resource.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray ReadSource(const char* name) {
+    return ReadAll(QStringLiteral(VELMORA_RES_DIR "/") + QLatin1String(name));
+}
+
+std::uint32_t U16(const QByteArray& bytes, int at) {
+    return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8;
+}
+
+std::uint32_t U32(const QByteArray& bytes, int at) {
+    return U16(bytes, at) | U16(bytes, at + 2) << 16;
+}
+
+std::int32_t S32(const QByteArray& bytes, int at) {
+    return static_cast<std::int32_t>(U32(bytes, at));
+}
+
+struct BitmapCase {
+    int id;
+    int width;
+    int height;
+};
+
+constexpr BitmapCase kBitmaps[] = {
+    {IDB_LAMP_OFF, 18, 12},  {IDB_CLOSE, 60, 21},     {IDB_OPEN, 60, 21},
+    {IDB_BANNER, 496, 58},   {IDB_SEPARATOR, 485, 2}, {IDB_CANCEL_TAG, 95, 36},
+    {IDB_START_TAG, 95, 36}, {IDB_TAG_READ, 95, 36},  {IDB_TAG_WRITE, 95, 36},
+};
+
+TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
+    for (const BitmapCase& bitmap : kBitmaps) {
+        SCOPED_TRACE(bitmap.id);
+        const QByteArray bytes = ReadAll(res::BitmapPath(bitmap.id));
+        ASSERT_GE(bytes.size(), 54);
+        const int rowBytes = (bitmap.width * 3 + 3) / 4 * 4;
+        EXPECT_EQ(bytes.left(2), "BM");
+        EXPECT_EQ(U32(bytes, 2), static_cast<std::uint32_t>(bytes.size()));
+        EXPECT_EQ(U32(bytes, 10), 54u);  // pixels right after the headers: no colour table
+        EXPECT_EQ(U32(bytes, 14), 40u);  // BITMAPINFOHEADER
+        EXPECT_EQ(S32(bytes, 18), bitmap.width);
+        EXPECT_EQ(S32(bytes, 22), bitmap.height);  // positive: bottom-up rows
+        EXPECT_EQ(U16(bytes, 26), 1u);
+        EXPECT_EQ(U16(bytes, 28), 24u);
+        EXPECT_EQ(U32(bytes, 30), 0u);  // BI_RGB
+        EXPECT_EQ(bytes.size(), 54 + rowBytes * bitmap.height);
+        EXPECT_EQ(res::LoadBitmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
+    }
+}
+
+TEST(Bitmaps, IdentifiersThatAreNoBitmapLoadNothing) {
+    for (int id : {0, IDR_MAINFRAME, IDD_MAIN, IDB_LAMP_OFF + 1}) {
+        EXPECT_TRUE(res::BitmapPath(id).isEmpty()) << id;
+        EXPECT_TRUE(res::LoadBitmap(id).isNull()) << id;
+    }
+}
+
+QRgb Pixel(int id, int x, int y) {
+    return res::LoadBitmap(id).toImage().pixel(x, y) & 0xFFFFFF;
+}
+
+TEST(Bitmaps, FramesAndLinesHaveTheirColours) {
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 0, 0), 0x616161u);
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 17, 11), 0x616161u);
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 16, 10), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 2, 2), 0xB8B8B8u);
+    EXPECT_EQ(Pixel(IDB_LAMP_OFF, 9, 6), 0xB8B8B8u);
+
+    for (int x : {0, 242, 484}) {
+        EXPECT_EQ(Pixel(IDB_SEPARATOR, x, 0), 0x808080u) << x;
+        EXPECT_EQ(Pixel(IDB_SEPARATOR, x, 1), 0xFFFFFFu) << x;
+    }
+
+    for (auto [x, y] : {std::pair{0, 0}, {495, 57}, {248, 0}, {248, 57}, {0, 29}, {495, 29}}) {
+        EXPECT_EQ(Pixel(IDB_BANNER, x, y), 0x373737u) << x << "," << y;
+    }
+    EXPECT_EQ(Pixel(IDB_BANNER, 2, 29), 0xFFFFFFu);
+    const QColor right = QColor::fromRgb(Pixel(IDB_BANNER, 493, 3));
+    EXPECT_GT(right.blue(), right.red() + 100);
+}
+
+TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
+    for (int id :
+         {IDB_OPEN, IDB_CLOSE, IDB_CANCEL_TAG, IDB_START_TAG, IDB_TAG_READ, IDB_TAG_WRITE}) {
+        SCOPED_TRACE(id);
+        const QImage image = res::LoadBitmap(id).toImage();
+        int ink = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                EXPECT_GE(colour.blue(), colour.red()) << x << "," << y;
+                ink += colour.blue() > colour.red() + 120 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+        EXPECT_GT(ink, image.width() * image.height() / 20);
+    }
+}
+
+TEST(AppIcon, IsOne32By32ImageWith256Colours) {
+    const QByteArray bytes = ReadAll(QString::fromLatin1(res::kAppIconPath));
+    ASSERT_GE(bytes.size(), 62);
+    EXPECT_EQ(U16(bytes, 0), 0u);
+    EXPECT_EQ(U16(bytes, 2), 1u);  // icon, not cursor
+    EXPECT_EQ(U16(bytes, 4), 1u);  // one image
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[6]), 32);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[7]), 32);
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[8]), 0);  // 256 colours
+    EXPECT_EQ(U16(bytes, 12), 8u);
+    const std::uint32_t length = U32(bytes, 14);
+    const std::uint32_t offset = U32(bytes, 18);
+    ASSERT_EQ(offset + length, static_cast<std::uint32_t>(bytes.size()));
+
+    const int header = static_cast<int>(offset);
+    EXPECT_EQ(U32(bytes, header), 40u);
+    EXPECT_EQ(S32(bytes, header + 4), 32);
+    EXPECT_EQ(S32(bytes, header + 8), 64);  // colour rows and mask rows
+    EXPECT_EQ(U16(bytes, header + 14), 8u);
+    EXPECT_EQ(U32(bytes, header + 16), 0u);
+    // 256 palette entries, 32 rows of 32 indices, 32 mask rows of 4 bytes.
+    EXPECT_EQ(length, 40u + 256 * 4 + 32 * 32 + 32 * 4);
+}
+
+TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
+    const QImage ico(QString::fromLatin1(res::kAppIconPath), "ICO");
+    const QImage png(QString::fromLatin1(res::kAppIconPng32Path));
+    ASSERT_EQ(ico.size(), QSize(32, 32));
+    ASSERT_EQ(png.size(), QSize(32, 32));
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            EXPECT_EQ(ico.pixel(x, y), png.pixel(x, y)) << x << "," << y;
+        }
+    }
+    const QIcon icon = res::LoadAppIcon();
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(256, 256)));
+    EXPECT_EQ(QImage(QString::fromLatin1(res::kAppIconPng256Path)).size(), QSize(256, 256));
+}
+
+TEST(ResourceScript, MacrosAgreeWithTheConstants) {
+    const QString header = QString::fromLatin1(ReadSource("resource_rc.h"));
+    const QRegularExpression define(QStringLiteral(R"(#define\s+(\w+)\s+(-?\d+))"));
+    int checked = 0;
+    for (const QRegularExpressionMatch& match : define.globalMatch(header)) {
+        const std::string name = match.captured(1).toStdString();
+        const auto* symbol = std::ranges::find(res::kResourceSymbols, std::string_view(name),
+                                               &res::ResourceSymbol::name);
+        ASSERT_NE(symbol, std::end(res::kResourceSymbols)) << name;
+        EXPECT_EQ(symbol->value, match.captured(2).toInt()) << name;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 11);
+}
+
+TEST(ResourceScript, NamesFilesThatExistAndTheProjectVersion) {
+    const QString script = QString::fromLatin1(ReadSource("velmora.rc"));
+    const QRegularExpression file(QString::fromLatin1(R"re((?:ICON|BITMAP|24)\s+"([^"]+)")re"));
+    int files = 0;
+    for (const QRegularExpressionMatch& match : file.globalMatch(script)) {
+        EXPECT_TRUE(QFile::exists(QStringLiteral(VELMORA_RES_DIR "/") + match.captured(1)))
+            << match.captured(1).toStdString();
+        ++files;
+    }
+    EXPECT_EQ(files, 11);
+
+    const QString commas = QStringLiteral(VELMORA_VERSION).replace('.', ',');
+    const QString spaced = QStringLiteral(VELMORA_VERSION).replace('.', QLatin1String(", "));
+    EXPECT_TRUE(script.contains(QStringLiteral("FILEVERSION ") + commas));
+    EXPECT_TRUE(script.contains(QStringLiteral("PRODUCTVERSION ") + commas));
+    EXPECT_TRUE(script.contains(QStringLiteral("\"FileVersion\", \"%1\"").arg(spaced)));
+    EXPECT_TRUE(script.contains(QStringLiteral("\"ProductVersion\", \"%1\"").arg(spaced)));
+}
+
+TEST(Manifest, IsWellFormedAndAsksForAdministratorRights) {
+    QXmlStreamReader xml(ReadSource("Velmora.exe.manifest"));
+    QString level;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("requestedExecutionLevel")) {
+            level = xml.attributes().value(QLatin1String("level")).toString();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(level, QLatin1String("requireAdministrator"));
+}
+
+}  // namespace

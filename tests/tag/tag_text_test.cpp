@@ -1,0 +1,99 @@
+// The protocol's text work: hex text to bytes, splitting a READ answer, judging a write answer,
+// and the homepage as it goes out.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tag/answers.h"
+#include "tag/hex_text.h"
+
+namespace {
+
+using namespace std::string_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(HexText, DigitsPairUpAndEverythingElseIsZeroOrSkipped) {
+    struct Row {
+        const char* name;
+        std::string text;
+        Bytes bytes;
+    };
+    const Row rows[] = {
+        {"start byte", "01", {0x01}},
+        {"end byte", "04", {0x04}},
+        {"blanks anywhere", " 0 1\r\n", {0x01}},
+        {"tab is a blank", "\t0\t4", {0x04}},
+        {"non-digit low", "0g", {0x00}},
+        {"non-digits", "zz", {0x00}},
+        {"non-digit high", "G1", {0x01}},
+        {"odd count: last digit alone, low half", "abc", {0xAB, 0x0C}},
+        {"mixed case", "fF0a", {0xFF, 0x0A}},
+        {"empty", "", {}},
+        {"blanks only", " \r\n\t", {}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(tag::HexTextToBytes(row.text), row.bytes) << row.name;
+    }
+}
+
+TEST(ReadAnswer, HomepageToTheCommaTableInfoByPosition) {
+    struct Row {
+        const char* name;
+        std::string received;
+        std::string homepage;
+        std::string tableInfo;
+    };
+    const Row rows[] = {
+        {"both items", "abc,START", "abc", "START"},
+        {"no comma", "abc", "abc", ""},
+        {"empty homepage", ",XYZ", "", "XYZ"},
+        {"later commas stay in the table info", "ab,xy,z", "ab", "xy,z"},
+        {"twelve-character cut", "abc,ABCDEFGHIJKLMNO", "abc", "ABCDEFGHIJKL"},
+        {"silence", "", "", ""},
+        {"comma only", ",", "", ""},
+        {"nul ends the homepage; table info starts past it", "A\0B"s, "A", "B"},
+        {"nul ends the table info", "ab,c\0d"s, "ab", "c"},
+        {"nul before the comma", "a\0b,c"s, "a", "b,c"},
+    };
+    for (const Row& row : rows) {
+        const tag::ReadAnswer answer = tag::SplitReadAnswer(row.received);
+        EXPECT_EQ(answer.homepage, row.homepage) << row.name;
+        EXPECT_EQ(answer.tableInfo, row.tableInfo) << row.name;
+    }
+}
+
+TEST(WriteAnswer, SuccessIgnoresSpacesButNotCaseOrLineEnds) {
+    struct Row {
+        std::string received;
+        bool success;
+    };
+    const Row rows[] = {
+        {"Success", true},     {"Suc cess", true},
+        {" Success ", true},   {"Success\0junk"s, true},
+        {"success", false},    {"Success\r\n", false},
+        {"", false},           {"Successful", false},
+        {"\0Success"s, false}, {"Locked", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(tag::IsWriteSuccess(row.received), row.success) << '"' << row.received << '"';
+    }
+}
+
+TEST(HomepageForWire, RemovesSchemeThenCommasInOnePassEach) {
+    struct Row {
+        std::string typed;
+        std::string sent;
+    };
+    const Row rows[] = {
+        {"http://abc", "abc"}, {"HTTP://abc", "HTTP://abc"},    {"https://abc", "https://abc"},
+        {"a,b", "ab"},         {"http:,//x", "http://x"},       {"http://", ""},
+        {" a b ", " a b "},    {"hthttp://tp://x", "http://x"}, {"http://a,http://b", "ab"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(tag::HomepageForWire(row.typed), row.sent) << row.typed;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// The main dialog as the operator first meets it: what shows, what the keyboard does, the
+// limits of the two text fields, the About box and leaving the program.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include "dialog_fixture.h"
+#include "res/resource.h"
+#include "support/process_counts.h"
+#include "support/wait_until.h"
+
+namespace {
+
+using testsupport::DialogTest;
+
+class MainDialogTest : public DialogTest {
+  protected:
+    // The widget that has the focus after each of `presses` Tab keys.
+    std::vector<QWidget*> TabWalk(QWidget* from, int presses) {
+        m_dlg->activateWindow();
+        QApplication::setActiveWindow(m_dlg.get());
+        from->setFocus(Qt::OtherFocusReason);
+        std::vector<QWidget*> visited;
+        for (int i = 0; i < presses; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited.push_back(QApplication::focusWidget());
+        }
+        return visited;
+    }
+};
+
+TEST_F(MainDialogTest, FirstShowOffersComOneAndKeepsTheTagGroupDisabled) {
+    QComboBox* ports = Combo(IDC_COMBO_PORT);
+    ASSERT_EQ(ports->count(), 50);
+    EXPECT_EQ(ports->currentText(), "COM1");
+    EXPECT_EQ(ports->itemText(49), "COM50");
+    EXPECT_FALSE(qobject_cast<QCheckBox*>(Item(IDC_CHK_LOCK))->isChecked());
+    EXPECT_TRUE(Edit(IDC_EDIT_HOMEPAGE)->text().isEmpty());
+    EXPECT_TRUE(Edit(IDC_EDIT_TABLE_INFO)->text().isEmpty());
+    EXPECT_TRUE(TagControlsDisabled());
+    for (int id : {IDC_BTN_OPEN, IDC_BTN_CLOSE}) {
+        EXPECT_TRUE(Item(id)->isEnabled());
+        EXPECT_TRUE(Item(id)->isVisible());
+        EXPECT_FALSE(ButtonItem(id)->icon().isNull()) << id;
+        EXPECT_FALSE(Item(id)->accessibleName().isEmpty()) << id;
+    }
+    EXPECT_EQ(m_dlg->GetSafeHwnd(), g_hMainWnd.load());
+}
+
+TEST_F(MainDialogTest, HiddenControlsNeverShow) {
+    const int hidden[] = {IDC_COMBO_BAUD,   IDC_COMBO_DATABITS, IDC_COMBO_STOPBITS,
+                          IDC_COMBO_PARITY, IDC_EDIT_SPARE1,    IDC_EDIT_SPARE2,
+                          IDC_EDIT_STATUS,  IDC_STATIC_LAMP,    IDOK};
+    m_dlg->SetTagControlsEnabled(true);
+    m_dlg->hide();
+    m_dlg->show();
+    for (int id : hidden) {
+        ASSERT_NE(Item(id), nullptr) << id;
+        EXPECT_FALSE(Item(id)->isVisible()) << id;
+    }
+    // The hidden lists still hold the selections that fix the line settings.
+    EXPECT_EQ(Combo(IDC_COMBO_BAUD)->currentIndex(), 2);
+    EXPECT_EQ(Combo(IDC_COMBO_DATABITS)->currentIndex(), 3);
+    EXPECT_EQ(Combo(IDC_COMBO_PARITY)->currentIndex(), 2);
+    EXPECT_EQ(Combo(IDC_COMBO_STOPBITS)->currentIndex(), 0);
+}
+
+TEST_F(MainDialogTest, TabVisitsOnlyTheThreeTabStops) {
+    m_dlg->SetTagControlsEnabled(true);
+    const auto visited = TabWalk(Edit(IDC_EDIT_HOMEPAGE), 6);
+    const std::vector<QWidget*> expected{Item(IDC_CHK_LOCK),        Item(IDC_EDIT_TABLE_INFO),
+                                         Item(IDC_EDIT_HOMEPAGE),   Item(IDC_CHK_LOCK),
+                                         Item(IDC_EDIT_TABLE_INFO), Item(IDC_EDIT_HOMEPAGE)};
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(MainDialogTest, TextFieldsRefuseTypingAndPastingPastTheirLimits) {
+    m_dlg->SetTagControlsEnabled(true);
+    struct Case {
+        int id;
+        int limit;
+    };
+    for (const Case c : {Case{IDC_EDIT_HOMEPAGE, 60}, Case{IDC_EDIT_TABLE_INFO, 12}}) {
+        QLineEdit* edit = Edit(c.id);
+        edit->setFocus();
+        QTest::keyClicks(edit, QString(c.limit + 1, 'x'));
+        EXPECT_EQ(edit->text().size(), c.limit) << "typed into " << c.id;
+
+        edit->clear();
+        QApplication::clipboard()->setText(QString(c.limit + 1, 'p'));
+        edit->paste();
+        EXPECT_TRUE(edit->text().isEmpty()) << "pasted into " << c.id;
+
+        // Characters that would end or start a frame on the wire never get in.
+        QApplication::clipboard()->setText(
+            QStringLiteral("a\x01"
+                           "b\x04"));
+        edit->paste();
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x7F)));
+        QApplication::sendEvent(edit, &del);
+        EXPECT_FALSE(edit->text().contains(QChar(0x01)));
+        EXPECT_FALSE(edit->text().contains(QChar(0x04)));
+        EXPECT_FALSE(edit->text().contains(QChar(0x7F)));
+    }
+}
+
+TEST_F(MainDialogTest, ProgramTextLongerThanTheLimitStaysWholeAndCanBeShortened) {
+    m_dlg->SetTagControlsEnabled(true);
+    m_dlg->m_strHomepage = std::string(70, 'h');
+    m_dlg->UpdateData(false);
+    QLineEdit* edit = Edit(IDC_EDIT_HOMEPAGE);
+    EXPECT_EQ(edit->text().size(), 70);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text().size(), 69);
+    QTest::keyClick(edit, Qt::Key_Z);
+    EXPECT_EQ(edit->text().size(), 69) << "still over the limit: no growth";
+}
+
+TEST_F(MainDialogTest, FailedExchangeWarnsFocusesTheBoxAndLeavesLaterMembers) {
+    m_dlg->SetTagControlsEnabled(true);
+    m_dlg->m_strHomepage = std::string(61, 'h');
+    m_dlg->m_strTableInfo = "before";
+    m_dlg->m_bLock = 0;
+    m_dlg->UpdateData(false);
+    Edit(IDC_EDIT_TABLE_INFO)->setText("after");
+    qobject_cast<QCheckBox*>(Item(IDC_CHK_LOCK))->setChecked(true);
+    m_dlg->activateWindow();
+    QApplication::setActiveWindow(m_dlg.get());
+
+    EXPECT_FALSE(m_dlg->UpdateData(true));
+    EXPECT_EQ(m_boxes->Texts().size(), 1u);
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_EDIT_HOMEPAGE));
+    EXPECT_EQ(m_dlg->m_strHomepage.size(), 61u);
+    EXPECT_EQ(m_dlg->m_strTableInfo, "before");
+    EXPECT_EQ(m_dlg->m_bLock, 0);
+}
+
+TEST_F(MainDialogTest, EnterAndEscapeDoNothingInAnyControl) {
+    StartReader("COM1");
+    m_dlg->SetTagControlsEnabled(true);
+    m_dlg->activateWindow();
+    QApplication::setActiveWindow(m_dlg.get());
+    for (int id : {IDC_BTN_OPEN, IDC_COMBO_PORT, IDC_BTN_CLOSE, IDC_EDIT_HOMEPAGE, IDC_CHK_LOCK,
+                   IDC_EDIT_TABLE_INFO, IDC_BTN_READ, IDC_BTN_START_TAG, IDC_BTN_CANCEL_TAG,
+                   IDC_BTN_WRITE}) {
+        Item(id)->setFocus();
+        QTest::keyClick(Item(id), Qt::Key_Return);
+        QTest::keyClick(Item(id), Qt::Key_Enter);
+        QTest::keyClick(Item(id), Qt::Key_Escape);
+        EXPECT_TRUE(m_dlg->isVisible()) << id;
+    }
+    EXPECT_TRUE(StatusText().empty()) << "no button was pressed";
+    EXPECT_TRUE(m_boxes->Texts().empty());
+    EXPECT_TRUE(m_reader->Frames().empty());
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0);
+}
+
+TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAndOpensTheAboutBox) {
+    const QList<QAction*> actions = m_dlg->GetSystemMenu(false)->Menu().actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    EXPECT_EQ(actions.back()->text(), "Velmora Info(&A)...");
+
+    // Any command whose low bits fall in the About item's range opens it; Enter closes it.
+    for (unsigned command : {0x0010u, 0x0013u}) {
+        QString caption;
+        QTimer::singleShot(0, [&caption] {
+            QWidget* about = QApplication::activeModalWidget();
+            ASSERT_NE(about, nullptr);
+            caption = about->windowTitle();
+            QTest::keyClick(about, Qt::Key_Return);
+        });
+        m_dlg->OnSysCommand(command, 0);
+        EXPECT_EQ(caption, "  Velmora INFO.");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_TRUE(m_dlg->isVisible());
+    }
+}
+
+TEST_F(MainDialogTest, CloseCommandEndsTheDialogWithCancel) {
+    m_dlg->OnSysCommand(platform::SC_CLOSE, 0);
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), IDCANCEL);
+}
+
+TEST(IconicPaint, IconIsCentredWithTruncatingDivision) {
+    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({200, 101}, {32, 32}), QPoint(84, 35));
+    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({30, 101}, {32, 32}).x(), 0);
+}
+
+TEST_F(MainDialogTest, LeavingWithThePortOpenEndsTheWatchThread) {
+    StartReader("COM1");
+    const std::size_t threadsBefore = testsupport::ThreadCount();
+    OpenPort(0);
+    ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    EXPECT_EQ(testsupport::ThreadCount(), threadsBefore + 1);
+
+    m_dlg->close();
+    EXPECT_FALSE(m_dlg->isVisible());
+    m_dlg.reset();
+    EXPECT_EQ(testsupport::ThreadCount(), threadsBefore);
+}
+
+}  // namespace
