@@ -10,6 +10,7 @@
 
 #include "comm/comm_channel.h"
 #include "platform/message_box.h"
+#include "platform/thread_name.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ void DrainPort(CCommChannel& channel, const std::stop_token& stop) {
 }  // namespace
 
 std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop) {
+    platform::NameThisThread(platform::kWatchThreadName);
     if (channel.m_hComm.SetEventMask(platform::kEvRxChar).Failed()) {
         platform::ShowMessageFromWorker(
             "Error while creating ThreadWatchComm, " + channel.m_strPortPath, stop);

@@ -138,6 +138,7 @@ struct LineRow {
     speed_t speed;
     tcflag_t size;
     bool twoStopBits;
+    friend void PrintTo(const LineRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class LineSettingsTest : public ChannelTest, public ::testing::WithParamInterface<LineRow> {};

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "dialog_fixture.h"
+#include "platform/tone.h"
 #include "port/port_settings_map.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
@@ -161,6 +162,16 @@ TEST_F(OpenCloseTest, PortInfoNeverFollowsAPlantedLinkAndItsFailureKeepsThePortO
     std::ofstream(m_workDir / "port_info.txt") << "COM49\n7\n3\n1\n1\nstale tail\n";
     OpenPort(0);
     EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
+}
+
+// Without a sound device (as on a build machine) a tone is silent but still takes its time, so
+// the operator's rhythm stays the same; with one, it plays. Either way it returns once it ended.
+TEST(Tone, TakesItsTimeWithOrWithoutASoundDevice) {
+    const auto start = std::chrono::steady_clock::now();
+    platform::Beep(440, 60);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(60));
+    EXPECT_LT(took, std::chrono::seconds(3));
 }
 
 }  // namespace

@@ -203,22 +203,6 @@ TEST_F(BuiltDialog, FocusChainFollowsTemplateOrder) {
     }
 }
 
-TEST_F(BuiltDialog, TabCyclesThroughTheVisibleTabStopsOnly) {
-    Build(IDD_MAIN);
-    dialog_.show();
-    dialog_.activateWindow();
-    QApplication::processEvents();
-    controls_.Find(IDC_EDIT_HOMEPAGE)->setFocus();
-    std::vector<int> visited;
-    for (int step = 0; step < 4; ++step) {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(dialog_.focusWidget(), &tab);
-        visited.push_back(dialog_.focusWidget()->property(platform::kControlIdProperty).toInt());
-    }
-    EXPECT_EQ(visited, (std::vector<int>{IDC_CHK_LOCK, IDC_EDIT_TABLE_INFO, IDC_EDIT_HOMEPAGE,
-                                         IDC_CHK_LOCK}));
-}
-
 TEST_F(BuiltDialog, ButtonsEditsAndPicturesFollowTheirStyles) {
     Build(IDD_MAIN);
     auto* open = controls_.Find<QPushButton>(IDC_BTN_OPEN);

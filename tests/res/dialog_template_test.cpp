@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "res/dialog_template.h"
 #include "res/images.h"
@@ -18,21 +17,6 @@ const res::DialogTemplate& Main() {
     return *res::FindDialogTemplate(IDD_MAIN);
 }
 
-std::vector<int> IdsWhere(const res::DialogTemplate& dialog,
-                          bool (*keep)(const res::ControlTemplate&)) {
-    std::vector<int> ids;
-    for (const res::ControlTemplate& control : dialog.controls) {
-        if (keep(control)) {
-            ids.push_back(control.id);
-        }
-    }
-    return ids;
-}
-
-bool Visible(const res::ControlTemplate& c) {
-    return (c.style & WS_VISIBLE) != 0;
-}
-
 TEST(DialogTemplates, AreFoundByTheirIdentifiersOnly) {
     ASSERT_NE(res::FindDialogTemplate(IDD_MAIN), nullptr);
     ASSERT_NE(res::FindDialogTemplate(IDD_ABOUTBOX), nullptr);
@@ -43,51 +27,6 @@ TEST(DialogTemplates, AreFoundByTheirIdentifiersOnly) {
     }
 }
 
-TEST(MainTemplate, ControlsComeInCreationAndTabOrder) {
-    const std::vector<int> expected{IDC_BTN_OPEN,
-                                    IDC_COMBO_PORT,
-                                    IDC_BTN_CLOSE,
-                                    IDC_EDIT_HOMEPAGE,
-                                    IDC_CHK_LOCK,
-                                    IDC_EDIT_TABLE_INFO,
-                                    IDC_BTN_READ,
-                                    IDC_BTN_START_TAG,
-                                    IDC_BTN_CANCEL_TAG,
-                                    IDC_BTN_WRITE,
-                                    IDOK,
-                                    IDC_COMBO_BAUD,
-                                    IDC_COMBO_DATABITS,
-                                    IDC_COMBO_STOPBITS,
-                                    IDC_COMBO_PARITY,
-                                    IDC_EDIT_SPARE1,
-                                    IDC_STATIC,
-                                    IDC_EDIT_SPARE2,
-                                    IDC_EDIT_STATUS,
-                                    IDC_STATIC_LAMP,
-                                    IDC_STATIC,
-                                    IDC_STATIC,
-                                    IDC_STATIC,
-                                    IDC_STATIC,
-                                    IDC_STATIC};
-    EXPECT_EQ(IdsWhere(Main(), [](const res::ControlTemplate&) { return true; }), expected);
-}
-
-TEST(MainTemplate, OnlyTheOperatorsControlsAreVisible) {
-    const std::vector<int> hidden = IdsWhere(Main(), [](const auto& c) { return !Visible(c); });
-    EXPECT_EQ(hidden, (std::vector<int>{IDOK, IDC_COMBO_BAUD, IDC_COMBO_DATABITS,
-                                        IDC_COMBO_STOPBITS, IDC_COMBO_PARITY, IDC_EDIT_SPARE1,
-                                        IDC_EDIT_SPARE2, IDC_EDIT_STATUS, IDC_STATIC_LAMP}));
-    const auto visibleStatics = std::ranges::count_if(
-        Main().controls, [](const auto& c) { return Visible(c) && c.cls == ControlClass::Static; });
-    EXPECT_EQ(visibleStatics, 6);
-}
-
-TEST(MainTemplate, TabVisitsOnlyTheTwoTextBoxesAndLock) {
-    const std::vector<int> stops =
-        IdsWhere(Main(), [](const auto& c) { return Visible(c) && (c.style & WS_TABSTOP) != 0; });
-    EXPECT_EQ(stops, (std::vector<int>{IDC_EDIT_HOMEPAGE, IDC_CHK_LOCK, IDC_EDIT_TABLE_INFO}));
-}
-
 TEST(MainTemplate, EveryControlIsAChildAndEveryIdentifierIsUnique) {
     std::set<int> seen;
     for (const res::ControlTemplate& control : Main().controls) {
@@ -96,14 +35,6 @@ TEST(MainTemplate, EveryControlIsAChildAndEveryIdentifierIsUnique) {
             EXPECT_TRUE(seen.insert(control.id).second) << control.id;
         }
     }
-}
-
-TEST(MainTemplate, ImageButtonsAreTheSixCommandButtons) {
-    const std::vector<int> images = IdsWhere(Main(), [](const auto& c) {
-        return c.cls == ControlClass::Button && (c.style & BS_BITMAP) != 0;
-    });
-    EXPECT_EQ(images, (std::vector<int>{IDC_BTN_OPEN, IDC_BTN_CLOSE, IDC_BTN_READ,
-                                        IDC_BTN_START_TAG, IDC_BTN_CANCEL_TAG, IDC_BTN_WRITE}));
 }
 
 TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
@@ -132,27 +63,6 @@ TEST(MainTemplate, EveryComboBoxHasListDataAndNoListIsOrphaned) {
         })) << list.controlId;
     }
     EXPECT_TRUE(res::FindListEntries(Main(), IDC_EDIT_HOMEPAGE).empty());
-}
-
-TEST(MainTemplate, PortListIsCom1ToCom50) {
-    const auto ports = res::FindListEntries(Main(), IDC_COMBO_PORT);
-    ASSERT_EQ(ports.size(), 50u);
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-        EXPECT_EQ(ports[i], "COM" + std::to_string(i + 1));
-    }
-}
-
-TEST(MainTemplate, HiddenLineSettingListsHoldTheirEntriesInOrder) {
-    using Entries = std::vector<std::string_view>;
-    const auto entries = [](int id) {
-        const auto list = res::FindListEntries(Main(), id);
-        return Entries(list.begin(), list.end());
-    };
-    EXPECT_EQ(entries(IDC_COMBO_BAUD),
-              (Entries{"2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"}));
-    EXPECT_EQ(entries(IDC_COMBO_DATABITS), (Entries{"5 bit", "6 bit", "7 bit", "8 bit"}));
-    EXPECT_EQ(entries(IDC_COMBO_STOPBITS), (Entries{"2", "1"}));
-    EXPECT_EQ(entries(IDC_COMBO_PARITY), (Entries{"even", "odd", "none"}));
 }
 
 TEST(StringTable, HoldsOnlyTheAboutItem) {

@@ -1,7 +1,11 @@
 #include "support/process_counts.h"
 
+#include "platform/thread_name.h"
+
 #include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <string>
 
 namespace testsupport {
 namespace {
@@ -17,6 +21,20 @@ std::size_t OpenDescriptorCount() {
 }
 std::size_t ThreadCount() {
     return EntriesOf("/proc/self/task");
+}
+
+std::size_t WatchThreadCount() {
+    std::size_t count = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        // A thread that ends meanwhile leaves an empty read, which counts as not ours.
+        if (std::getline(comm, name) && name == platform::kWatchThreadName) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 }  // namespace testsupport

@@ -7,5 +7,8 @@ namespace testsupport {
 
 std::size_t OpenDescriptorCount();  // entries of /proc/self/fd
 std::size_t ThreadCount();          // entries of /proc/self/task
+// Watch threads alive, told by their name: the sanitizers start threads of their own at times
+// of their choosing, so a count of all threads does not show what a test did.
+std::size_t WatchThreadCount();
 
 }  // namespace testsupport

@@ -103,6 +103,7 @@ TEST_F(TagOperationsTest, WriteSendsExactlyThePayloadsOnTheWire) {
         {"scheme alone", "http://", "", false, {Frame("U")}},
         {"spaces kept", " a b ", "", false, {Frame("U a b ")}},
         {"both items, homepage first", "x.kr", "T 1", false, {Frame("Ux.kr"), Frame("WT 1")}},
+        {"narrow encoding is UTF-8", "한국.kr", "", false, {Frame("U\xED\x95\x9C\xEA\xB5\xAD.kr")}},
     };
     for (const Row& row : rows) {
         m_reader->SetTag({});  // a locked tag would refuse the rows after "locked"
@@ -115,7 +116,7 @@ TEST_F(TagOperationsTest, WriteSendsExactlyThePayloadsOnTheWire) {
         EXPECT_TRUE(TagControlsEnabled()) << row.name;
     }
     const auto boxes = m_boxes->Texts();
-    EXPECT_EQ(boxes.size(), 10u);
+    EXPECT_EQ(boxes.size(), 11u);
     EXPECT_EQ(boxes[8], "HOMEPAGE WRITE SUCCESS.");
     EXPECT_EQ(boxes[9], "TABLE INFO WRITE SUCCESS.");
 }

@@ -5,10 +5,12 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
 #include "dialog_fixture.h"
+#include "platform/qt/window_services.h"
 #include "res/resource.h"
 #include "support/process_counts.h"
 #include "support/wait_until.h"
@@ -183,6 +185,38 @@ TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAndOpensTheAboutBox) {
     }
 }
 
+TEST_F(MainDialogTest, SystemMenuOpensFromTheMouseAndTheKeyboard) {
+    QMenu& menu = m_dlg->GetSystemMenu(false)->Menu();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            m_dlg->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(m_dlg.get(), &click);
+    EXPECT_TRUE(menu.isVisible()) << "right-click on a free area";
+    menu.hide();
+    QTest::keyClick(Item(IDC_BTN_OPEN), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(menu.isVisible()) << "Shift+F10";
+    menu.hide();
+}
+
+// Message boxes: modal, OK only, captioned with the application's name.
+TEST(MessageBoxes, AreModalWithOkOnlyAndTheApplicationsName) {
+    platform::QtMessageBox boxes;
+    QString caption;
+    QString text;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        buttons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::Ok)->click();
+    });
+    boxes.Show("HOMEPAGE WRITE SUCCESS.");
+    EXPECT_EQ(caption, QApplication::applicationName());
+    EXPECT_EQ(text, "HOMEPAGE WRITE SUCCESS.");
+    EXPECT_EQ(buttons, 1);
+}
+
 TEST_F(MainDialogTest, CloseCommandEndsTheDialogWithCancel) {
     m_dlg->OnSysCommand(platform::SC_CLOSE, 0);
     EXPECT_FALSE(m_dlg->isVisible());
@@ -196,15 +230,14 @@ TEST(IconicPaint, IconIsCentredWithTruncatingDivision) {
 
 TEST_F(MainDialogTest, LeavingWithThePortOpenEndsTheWatchThread) {
     StartReader("COM1");
-    const std::size_t threadsBefore = testsupport::ThreadCount();
     OpenPort(0);
     ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
-    EXPECT_EQ(testsupport::ThreadCount(), threadsBefore + 1);
+    EXPECT_TRUE(testsupport::WaitUntil([] { return testsupport::WatchThreadCount() == 1; }));
 
     m_dlg->close();
     EXPECT_FALSE(m_dlg->isVisible());
     m_dlg.reset();
-    EXPECT_EQ(testsupport::ThreadCount(), threadsBefore);
+    EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
 }
 
 }  // namespace

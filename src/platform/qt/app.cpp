@@ -21,6 +21,7 @@ App::~App() {
 
 int AppMain(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QtWindowServices services;
     if (g_currentApp != nullptr) {
         g_currentApp->InitInstance();
