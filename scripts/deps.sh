@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Usage: scripts/deps.sh run|test|fuzz|shot  (sets are cumulative where it makes sense)
+# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot ...
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev)
 fuzz_pkgs=(clang libclang-rt-14-dev)
+memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
 
 want=("${build_pkgs[@]}")
@@ -14,6 +15,7 @@ for set in "$@"; do
         run) ;;
         test) want+=("${test_pkgs[@]}") ;;
         fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
+        memcheck) want+=("${test_pkgs[@]}" "${memcheck_pkgs[@]}") ;;
         shot) want+=("${shot_pkgs[@]}") ;;
         *) echo "deps.sh: unknown package set '$set'" >&2; exit 2 ;;
     esac

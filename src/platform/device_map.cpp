@@ -45,7 +45,10 @@ std::optional<std::filesystem::path> ResolveDevicePath(std::string_view devicePa
     }
     std::filesystem::path entry = DeviceMapFolder() / std::string(devicePath);
     std::error_code ec;
-    if (std::filesystem::is_symlink(entry, ec) || std::filesystem::exists(entry, ec)) {
+    // An entry that cannot be looked up (exists leaves ec set for anything but "not there") is
+    // still the operator's mapping: opening it reports why, where the fallback would quietly
+    // open another device.
+    if (std::filesystem::is_symlink(entry, ec) || std::filesystem::exists(entry, ec) || ec) {
         return entry;
     }
     return std::filesystem::path("/dev/ttyS" + std::to_string(*n - 1));

@@ -64,6 +64,7 @@ struct SerialCallCounts {
     std::uint64_t writes = 0;        // writes to a device
     std::uint64_t queueQueries = 0;  // asks for the number of bytes waiting
     std::uint64_t waitWakeups = 0;   // returns from the blocking call inside WaitEvent
+    std::uint64_t bytesRead = 0;     // bytes those reads returned
 };
 SerialCallCounts SerialCalls();
 

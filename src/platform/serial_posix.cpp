@@ -43,6 +43,7 @@ struct CallCounters {
     std::atomic<std::uint64_t> writes{0};
     std::atomic<std::uint64_t> queueQueries{0};
     std::atomic<std::uint64_t> waitWakeups{0};
+    std::atomic<std::uint64_t> bytesRead{0};
 };
 CallCounters g_calls;
 
@@ -166,7 +167,8 @@ SerialCallCounts SerialCalls() {
                             g_calls.reads.load(std::memory_order_relaxed),
                             g_calls.writes.load(std::memory_order_relaxed),
                             g_calls.queueQueries.load(std::memory_order_relaxed),
-                            g_calls.waitWakeups.load(std::memory_order_relaxed)};
+                            g_calls.waitWakeups.load(std::memory_order_relaxed),
+                            g_calls.bytesRead.load(std::memory_order_relaxed)};
 }
 
 struct SerialPort::Device {
@@ -396,6 +398,7 @@ IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {
         CountCall(g_calls.reads);
         const ssize_t n = ::read(m_device->fd.get(), buffer, size);
         if (n > 0) {
+            g_calls.bytesRead.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
             return IoResult{IoStatus::Done, static_cast<std::uint32_t>(n), {}};
         }
         const int code = n == 0 ? EIO : errno;  // 0 with VMIN=1: the far side hung up

@@ -1,0 +1,223 @@
+// Devices that vanish or cannot be had, seen from the window: a vanished device is a silent one
+// until CLOSE, and a port that cannot be had costs one failed OPEN and nothing else.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "dialog_fixture.h"
+#include "platform/serial_device.h"
+#include "res/resource.h"
+#include "simreader/reply.h"
+#include "support/process_counts.h"
+#include "support/wait_until.h"
+
+namespace faulttest {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::SerialErrorKind;
+using Clock = std::chrono::steady_clock;
+
+constexpr uid_t kNobody = 65534;
+
+// The exit status of a child, or -1 when it had to be killed after `timeout`.
+int WaitForChild(pid_t pid, std::chrono::milliseconds timeout = 10s) {
+    int status = 0;
+    if (!testsupport::WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, timeout)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Another copy of the program, in a process of its own, holding a port until destroyed.
+class HolderProcess {
+  public:
+    explicit HolderProcess(const std::string& portName) {
+        int ready[2];
+        int release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
+            return;
+        }
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(release[1]);
+            CCommChannel channel;
+            const char held = channel.Open({portName, 57600, 8, 2, 0}) == 1 ? 'y' : 'n';
+            [[maybe_unused]] ssize_t n = ::write(ready[1], &held, 1);
+            char ignored;
+            n = ::read(release[0], &ignored, 1);  // returns when the parent lets go
+            channel.Close();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char held = 'n';
+        m_holds = ::read(ready[0], &held, 1) == 1 && held == 'y';
+        ::close(ready[0]);
+    }
+    ~HolderProcess() {
+        ::close(m_release);
+        if (m_pid > 0) {
+            WaitForChild(m_pid);
+        }
+    }
+    bool Holds() const { return m_holds; }
+
+  private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_holds = false;
+};
+
+// Runs `attempt` as an ordinary user: in a child that becomes nobody when we are root (who may
+// open anything), else right here. Returns what it reported; empty when all was well.
+std::string AsOrdinaryUser(const std::function<std::string()>& attempt) {
+    if (::geteuid() != 0) {
+        return attempt();
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(2);
+        }
+        const std::string faults = attempt();
+        if (!faults.empty()) {
+            std::fprintf(stderr, "as nobody: %s\n", faults.c_str());
+        }
+        ::_exit(faults.empty() ? 0 : 1);
+    }
+    const int status = WaitForChild(pid);
+    return status == 0 ? std::string() : "child as nobody ended with " + std::to_string(status);
+}
+
+class DeviceFaultTest : public testsupport::DialogTest {
+  protected:
+    // A reader holding `tag` behind COM1, opened through the dialog.
+    void OpenReader(const sim::TagState& tag) {
+        StartReader("COM1").SetTag(tag);
+        OpenPort(0);
+        ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+    }
+
+    // Presses OPEN on COM1, which must fail for `kind` on the device the map names (not on a
+    // fallback elsewhere). Returns what went otherwise, empty when nothing: plain text, so that
+    // a child process can report it too.
+    std::string FailedOpenFaults(SerialErrorKind kind) {
+        m_tones->Take();
+        const std::string status = StatusText();
+        const std::size_t boxes = m_boxes->Texts().size();
+        OpenPort(0);
+        const CCommChannel& comm = m_dlg->m_comm;
+        std::string faults;
+        const auto check = [&faults](bool holds, const std::string& what) {
+            faults += holds ? "" : what + "; ";
+        };
+        check(comm.m_bConnected == 0, "the port opened");
+        check(comm.m_openError.kind == kind &&
+                  comm.m_openError.text.find(m_config->Path().string()) != std::string::npos,
+              "failed otherwise: " + comm.m_openError.text);
+        check(StatusText() == status + "Port Open Error - COM1 !!", "status: " + StatusText());
+        check(m_tones->Take() == std::vector<testsupport::RecordingTones::Tone>{{550, 500}},
+              "not the one long low tone");
+        check(m_boxes->Texts().size() == boxes, "a message box");
+        check(TagControlsDisabled(), "tag controls enabled");
+        check(PortInfo().empty(), "port_info.txt written");
+        return faults;
+    }
+};
+
+// The far side hangs up, inside a READ's wait or between operations: the operation ends as with
+// a silent device, the watch thread blocks instead of spinning and keeps the port until CLOSE,
+// and OPEN works again once a device is back behind the port.
+TEST_F(DeviceFaultTest, VanishedDeviceIsSilentUntilCloseAndOpenRecovers) {
+    for (const bool duringRead : {true, false}) {
+        SCOPED_TRACE(duringRead ? "during a READ's wait" : "while idle");
+        OpenReader({"home.kr", "T1", false});
+        const std::size_t boxes = m_boxes->Texts().size();
+        const std::uint64_t wakeups = platform::SerialCalls().waitWakeups;
+        if (duringRead) {
+            m_reader->Script(sim::Silence().HangingUpAfter(0));
+            Click(IDC_BTN_READ);
+            EXPECT_EQ(m_dlg->m_strHomepage, "");
+            EXPECT_EQ(m_dlg->m_strTableInfo, "");
+            EXPECT_EQ(m_boxes->Texts().size(), boxes);
+        } else {
+            m_reader->HangUp();
+            Edit(IDC_EDIT_HOMEPAGE)->clear();
+            Edit(IDC_EDIT_TABLE_INFO)->setText("T2");
+            Click(IDC_BTN_WRITE);
+            ASSERT_EQ(m_boxes->Texts().size(), boxes + 1);
+            EXPECT_EQ(m_boxes->Texts().back(), "TABLE INFO WRITE FAIL.");
+        }
+        EXPECT_TRUE(m_reader->IsHungUp());
+        // A blocked thread wakes once for the hang-up; a spinning one thousands of times a second.
+        EXPECT_LE(platform::SerialCalls().waitWakeups - wakeups, 3u);
+        EXPECT_EQ(testsupport::WatchThreadCount(), 1u);
+        EXPECT_EQ(m_dlg->m_comm.m_nWatchExitCode.load(), -1);
+        EXPECT_TRUE(TagControlsEnabled());
+
+        const Clock::time_point start = Clock::now();
+        Click(IDC_BTN_CLOSE);
+        EXPECT_LT(Clock::now() - start, 1s);
+        EXPECT_EQ(m_dlg->m_comm.m_nWatchExitCode.load(), 1);
+        EXPECT_TRUE(StatusText().ends_with("Close Port COM1 !!"));
+
+        OpenReader({"back.kr", "T3", false});
+        Click(IDC_BTN_READ);
+        EXPECT_EQ(m_dlg->m_strHomepage, "back.kr");
+        EXPECT_EQ(m_dlg->m_strTableInfo, "T3");
+        Click(IDC_BTN_CLOSE);
+    }
+}
+
+TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpen) {
+    sim::PseudoTerminal device;
+    device.LinkAs("COM1");
+    // The map is the user's own: a child that has become nobody may look into it.
+    std::filesystem::permissions(m_config->Path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    // Tries OPEN as an ordinary user while `path` is closed to everybody but its owner, root (or,
+    // when we are not root, to its owner too).
+    const auto closed = [&](const std::filesystem::path& path) {
+        struct stat was {};
+        ::stat(path.c_str(), &was);
+        ::chmod(path.c_str(), was.st_mode & (::geteuid() == 0 ? 0700 : 0));
+        const std::string faults =
+            AsOrdinaryUser([&] { return FailedOpenFaults(SerialErrorKind::Permission); });
+        ::chmod(path.c_str(), was.st_mode & 07777);
+        return faults;
+    };
+    const struct {
+        const char* name;
+        std::function<std::string()> attempt;
+    } rows[] = {
+        {"held by another process",
+         [&] {
+             const HolderProcess holder("COM1");
+             return holder.Holds() ? FailedOpenFaults(SerialErrorKind::Busy)
+                                   : "the holder could not open the port";
+         }},
+        {"no permission on the device", [&] { return closed(device.DevicePath()); }},
+        // Not a quiet fallback to /dev/ttyS0, which would be another device.
+        {"no permission on the device map", [&] { return closed(device.Link().parent_path()); }},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.attempt(), "") << row.name;
+    }
+    // None of the attempts disturbed the device: now that it may be had, it opens.
+    OpenPort(0);
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+}
+
+}  // namespace
+}  // namespace faulttest

@@ -1,0 +1,147 @@
+// Long runs through the window: a thousand OPEN/CLOSE cycles on the buttons and a soak of mixed
+// reads and writes leave the process holding what it held before.
+//
+// The soak sends its frames and reads the answers with the dialog's own members (SendFrame,
+// WaitPumping, the answer parsers) but stops waiting as soon as the whole answer is in, instead
+// of sitting out the fixed second of each button operation; a few button operations in between
+// keep the handlers in the run. The product's timing is untouched.
+
+#include <unistd.h>
+
+#include <fstream>
+#include <string_view>
+
+#include "dialog_fixture.h"
+#include "res/resource.h"
+#include "support/process_counts.h"
+#include "support/wait_until.h"
+#include "tag/answers.h"
+#include "tag/received_text.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count of heap bytes in use; its header ships with clang only.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace faulttest {
+namespace {
+
+// Memory a run may fairly keep: a few pages of allocator and reader records.
+constexpr long kMemorySlackKiB = 256;
+constexpr std::string_view kSuccess = "Success";
+
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer keeps freed blocks resident in quarantine: the heap in use is the measure.
+long MemoryKiB() {
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+}
+#else
+long MemoryKiB() {
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+#endif
+
+// What the process holds.
+struct Footprint {
+    std::size_t descriptors = testsupport::OpenDescriptorCount();
+    std::size_t watchThreads = testsupport::WatchThreadCount();
+    long memoryKiB = MemoryKiB();
+};
+
+class EnduranceTest : public testsupport::DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        StartReader("COM1").SetTag(m_tag);
+    }
+
+    // Descriptors and watch threads as before; memory within what a run may fairly keep.
+    void ExpectBackWhereItWas(const Footprint& before) {
+        EXPECT_EQ(testsupport::OpenDescriptorCount(), before.descriptors);
+        EXPECT_TRUE(testsupport::WaitUntil(
+            [&] { return testsupport::WatchThreadCount() == before.watchThreads; }));
+        EXPECT_LE(MemoryKiB() - before.memoryKiB, kMemorySlackKiB);
+    }
+
+    // One command through the dialog's members; returns the answer text once `length` bytes are
+    // in, or whatever came within the second a button operation would have waited.
+    std::string Exchange(const std::string& payload, std::size_t length) {
+        g_strReceived.clear();
+        m_dlg->SendFrame(payload);
+        for (int i = 0; i < 1000 && g_strReceived.size() < length; ++i) {
+            m_dlg->WaitPumping(1);
+        }
+        return g_strReceived;
+    }
+
+    sim::TagState m_tag{"home.kr", "T0", false};
+};
+
+TEST_F(EnduranceTest, ThousandOpenCloseCyclesOnTheButtons) {
+    // The hidden status box keeps every text up to its line edit's limit, about 3 MiB with
+    // layout: growth the dialog means to have. Full from the start, it leaves only what the
+    // cycles themselves would keep.
+    Edit(IDC_EDIT_STATUS)->setText(QString(Edit(IDC_EDIT_STATUS)->maxLength(), u'.'));
+    for (int i = 0; i < 5; ++i) {  // first uses set up state that lives as long as the process
+        OpenPort(0);
+        Click(IDC_BTN_CLOSE);
+    }
+    const Footprint before;
+    for (int i = 0; i < 1000; ++i) {
+        Click(IDC_BTN_OPEN);
+        ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1) << i << ": " << m_dlg->m_comm.m_openError.text;
+        Click(IDC_BTN_CLOSE);
+        ASSERT_EQ(m_dlg->m_comm.m_nWatchExitCode.load(), 1) << i;
+        m_tones->Take();
+    }
+    ExpectBackWhereItWas(before);
+    EXPECT_TRUE(m_boxes->Texts().empty());
+}
+
+TEST_F(EnduranceTest, SoakOfMixedReadsAndWrites) {
+    OpenPort(0);
+    ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+    Footprint before;
+    for (int i = 0; i < 300; ++i) {
+        SCOPED_TRACE("operation " + std::to_string(i));
+        if (i == 6) {  // the port open, the first answers in
+            before = Footprint();
+        }
+        if (i == 150) {  // the handlers themselves, answer wait and all
+            Click(IDC_BTN_READ);
+            EXPECT_EQ(m_dlg->m_strHomepage, m_tag.homepage);
+            EXPECT_EQ(m_dlg->m_strTableInfo, m_tag.tableInfo);
+            m_tag.tableInfo = "B" + std::to_string(i);
+            Edit(IDC_EDIT_HOMEPAGE)->clear();
+            Edit(IDC_EDIT_TABLE_INFO)->setText(QString::fromStdString(m_tag.tableInfo));
+            Click(IDC_BTN_WRITE);
+            EXPECT_EQ(m_boxes->Texts().back(), "TABLE INFO WRITE SUCCESS.");
+        }
+        switch (i % 3) {
+            case 0: {
+                const std::string expected = m_tag.homepage + "," + m_tag.tableInfo;
+                const tag::ReadAnswer read = tag::SplitReadAnswer(Exchange("R", expected.size()));
+                EXPECT_EQ(read.homepage, m_tag.homepage);
+                EXPECT_EQ(read.tableInfo, m_tag.tableInfo);
+                break;
+            }
+            case 1:
+                m_tag.tableInfo = "T" + std::to_string(i);
+                EXPECT_TRUE(tag::IsWriteSuccess(Exchange("W" + m_tag.tableInfo, kSuccess.size())));
+                break;
+            default:
+                m_tag.homepage = "h" + std::to_string(i) + ".kr";
+                EXPECT_TRUE(tag::IsWriteSuccess(Exchange("U" + m_tag.homepage, kSuccess.size())));
+                break;
+        }
+    }
+    EXPECT_EQ(m_reader->Frames().size(), 302u);
+    EXPECT_EQ(m_reader->Tag().homepage, m_tag.homepage);
+    ExpectBackWhereItWas(before);
+}
+
+}  // namespace
+}  // namespace faulttest
