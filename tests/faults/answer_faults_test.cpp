@@ -19,9 +19,7 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 using sim::Reply;
 
-std::string Frame(const std::string& payload) {
-    return "\x01" + payload + "\x04";
-}
+using testsupport::Frame;
 
 class AnswerFaultTest : public testsupport::DialogTest {
   protected:

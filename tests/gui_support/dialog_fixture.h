@@ -22,6 +22,11 @@
 
 namespace testsupport {
 
+// A command frame as it must appear on the wire.
+inline std::string Frame(const std::string& payload) {
+    return "\x01" + payload + "\x04";
+}
+
 class DialogTest : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -16,9 +16,7 @@ using namespace std::string_literals;
 using namespace std::chrono_literals;
 using testsupport::DialogTest;
 
-std::string Frame(const std::string& payload) {
-    return "\x01" + payload + "\x04";
-}
+using testsupport::Frame;
 
 class TagOperationsTest : public DialogTest {
   protected:
@@ -52,6 +50,8 @@ class TagOperationsTest : public DialogTest {
     }
 };
 
+// How an answer splits is the text tests' business; these rows follow it through the wire, the
+// queue, the answer text and the fields.
 TEST_F(TagOperationsTest, ReadFillsBothFieldsFromTheAnswer) {
     struct Row {
         const char* name;
@@ -61,9 +61,6 @@ TEST_F(TagOperationsTest, ReadFillsBothFieldsFromTheAnswer) {
     };
     const Row rows[] = {
         {"both items", "abc,START", "abc", "START"},
-        {"no comma", "abc", "abc", ""},
-        {"empty homepage", ",XYZ", "", "XYZ"},
-        {"later commas", "ab,xy,z", "ab", "xy,z"},
         {"twelve-character cut", "abc,ABCDEFGHIJKLMNO", "abc", "ABCDEFGHIJKL"},
         {"nul bytes", "A\0B"s, "A", "B"},
         {"silence", std::nullopt, "", ""},
