@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include <QImageReader>
+
 #include "res/resource.h"
 
 namespace res {
@@ -21,6 +23,14 @@ constexpr BitmapFile kBitmaps[] = {
     {IDB_TAG_WRITE, "tag_write.bmp"},
 };
 
+// Qt offers a file to every image-format plugin before its own decoder unless told the format
+// and told not to guess; that loads plugins the program never needs, at every start.
+QPixmap ReadImage(const QString& path, const char* format) {
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 }  // namespace
 
 QString BitmapPath(int id) {
@@ -33,14 +43,14 @@ QString BitmapPath(int id) {
 
 QPixmap LoadBitmap(int id) {
     const QString path = BitmapPath(id);
-    return path.isEmpty() ? QPixmap() : QPixmap(path, "BMP");
+    return path.isEmpty() ? QPixmap() : ReadImage(path, "BMP");
 }
 
 QIcon LoadAppIcon() {
     // The PNGs carry the same pixels as the icon file and need no image-format plugin.
     QIcon icon;
-    icon.addFile(QString::fromLatin1(kAppIconPng32Path), QSize(32, 32));
-    icon.addFile(QString::fromLatin1(kAppIconPng256Path), QSize(256, 256));
+    icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng32Path), "PNG"));
+    icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng256Path), "PNG"));
     return icon;
 }
 
