@@ -47,10 +47,10 @@ QPixmap LoadBitmap(int id) {
 }
 
 QIcon LoadAppIcon() {
-    // The PNGs carry the same pixels as the icon file and need no image-format plugin.
+    // The 32-pixel PNG carries the icon file's pixels and needs no image-format plugin. The
+    // 256-pixel one is for the desktop entry: decoding it here would cost every start.
     QIcon icon;
     icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng32Path), "PNG"));
-    icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng256Path), "PNG"));
     return icon;
 }
 
