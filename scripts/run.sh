@@ -11,8 +11,12 @@ cmake -G Ninja -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): run this from a desktop session." >&2
+    exit 1
+fi
+
 map="${XDG_CONFIG_HOME:-$HOME/.config}/velmora/ports"
-sim_pid=""
 if [ -z "$(ls -A "$map" 2>/dev/null)" ]; then
     fifo=$(mktemp -u)
     mkfifo "$fifo"
@@ -24,8 +28,4 @@ if [ -z "$(ls -A "$map" 2>/dev/null)" ]; then
     echo "No tag reader is mapped in $map: choose COM1 and press OPEN to use the simulated one."
 fi
 
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): run this from a desktop session." >&2
-    exit 1
-fi
 "$dir/src/app/Velmora"
