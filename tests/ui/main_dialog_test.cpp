@@ -51,6 +51,9 @@ TEST_F(MainDialogTest, FirstShowOffersComOneAndKeepsTheTagGroupDisabled) {
         EXPECT_FALSE(Item(id)->accessibleName().isEmpty()) << id;
     }
     EXPECT_EQ(m_dlg->GetSafeHwnd(), g_hMainWnd.load());
+    EXPECT_FALSE(m_dlg->windowIcon().isNull());
+    EXPECT_EQ(m_dlg->OnQueryDragIcon().pixmap(32).toImage(),
+              m_dlg->windowIcon().pixmap(32).toImage());
 }
 
 TEST_F(MainDialogTest, HiddenControlsNeverShow) {

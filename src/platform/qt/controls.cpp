@@ -14,10 +14,6 @@ void Control::EnableWindow(bool enable) {
     }
 }
 
-bool Control::IsWindowEnabled() const {
-    return m_widget && m_widget->isEnabled();
-}
-
 void Edit::SetSel(int start, int end) {
     auto* edit = qobject_cast<QLineEdit*>(m_widget.data());
     if (edit == nullptr) {
@@ -40,30 +36,15 @@ void Edit::ReplaceSel(const std::string& text) {
     }
 }
 
-std::string Edit::GetWindowText() const {
-    auto* edit = qobject_cast<QLineEdit*>(m_widget.data());
-    return edit != nullptr ? edit->text().toStdString() : std::string();
-}
-
 int ComboBox::GetCurSel() const {
     auto* combo = qobject_cast<QComboBox*>(m_widget.data());
     return combo != nullptr ? combo->currentIndex() : -1;
-}
-
-int ComboBox::GetCount() const {
-    auto* combo = qobject_cast<QComboBox*>(m_widget.data());
-    return combo != nullptr ? combo->count() : 0;
 }
 
 void Button::SetBitmap(const QPixmap& image) {
     if (auto* button = qobject_cast<QAbstractButton*>(m_widget.data())) {
         SetButtonImage(button, image);
     }
-}
-
-bool Button::HasBitmap() const {
-    auto* button = qobject_cast<QAbstractButton*>(m_widget.data());
-    return button != nullptr && !button->icon().isNull();
 }
 
 }  // namespace platform

@@ -14,9 +14,7 @@ class Control {
   public:
     bool IsAttached() const { return !m_widget.isNull(); }
     void Attach(QWidget* widget) { m_widget = widget; }
-    QWidget* Widget() const { return m_widget; }
     void EnableWindow(bool enable);
-    bool IsWindowEnabled() const;
 
   protected:
     QPointer<QWidget> m_widget;
@@ -29,20 +27,17 @@ class Edit : public Control {
     void ScrollCaret();
     // Inserts at the caret, replacing the selection; the caret ends behind the text.
     void ReplaceSel(const std::string& text);
-    std::string GetWindowText() const;
 };
 
 class ComboBox : public Control {
   public:
     int GetCurSel() const;
-    int GetCount() const;
 };
 
 class Button : public Control {
   public:
     // The image takes the caption's place; the caption stays the button's accessible name.
     void SetBitmap(const QPixmap& image);
-    bool HasBitmap() const;
 };
 
 class Static : public Control {};

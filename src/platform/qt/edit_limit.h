@@ -17,7 +17,6 @@ class EditLimitValidator : public QValidator {
   public:
     EditLimitValidator(QLineEdit* edit, int limit);
     void SetLimit(int limit) { m_limit = limit; }
-    int Limit() const { return m_limit; }
     State validate(QString& input, int& pos) const override;
 
   private:
