@@ -4,7 +4,8 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
-test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev)
+# The cross binutils only compile the Windows resource script, to prove it stays valid.
+test_pkgs=(libgtest-dev binutils-mingw-w64-x86-64)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
