@@ -30,19 +30,6 @@ class AnswerFaultTest : public testsupport::DialogTest {
         ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
         m_tones->Take();
     }
-
-    void SetFields(const std::string& homepage, const std::string& tableInfo) {
-        Edit(IDC_EDIT_HOMEPAGE)->setText(QString::fromStdString(homepage));
-        Edit(IDC_EDIT_TABLE_INFO)->setText(QString::fromStdString(tableInfo));
-    }
-
-    std::vector<std::string> FrameBytes() const {
-        std::vector<std::string> frames;
-        for (const auto& frame : m_reader->Frames()) {
-            frames.push_back(frame.bytes);
-        }
-        return frames;
-    }
 };
 
 TEST_F(AnswerFaultTest, SlowLateAndDirtyAnswersAreTakenAsTheyStand) {

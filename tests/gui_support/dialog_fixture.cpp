@@ -81,6 +81,20 @@ bool DialogTest::TagControlsDisabled() const {
     return true;
 }
 
+void DialogTest::SetFields(const std::string& homepage, const std::string& tableInfo, bool lock) {
+    Edit(IDC_EDIT_HOMEPAGE)->setText(QString::fromStdString(homepage));
+    Edit(IDC_EDIT_TABLE_INFO)->setText(QString::fromStdString(tableInfo));
+    qobject_cast<QCheckBox*>(Item(IDC_CHK_LOCK))->setChecked(lock);
+}
+
+std::vector<std::string> DialogTest::FrameBytes() const {
+    std::vector<std::string> frames;
+    for (const auto& frame : m_reader->Frames()) {
+        frames.push_back(frame.bytes);
+    }
+    return frames;
+}
+
 std::string DialogTest::PortInfo() const {
     std::ifstream in(m_workDir / "port_info.txt", std::ios::binary);
     std::ostringstream text;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "recording_tones.h"
 #include "simreader/sim_tag_reader.h"
@@ -47,6 +48,10 @@ class DialogTest : public ::testing::Test {
     std::string StatusText() const;
     bool TagControlsEnabled() const;  // all seven, and false if any differs
     bool TagControlsDisabled() const;
+    // Types into the two fields and sets LOCK, as the operator would before WRITE.
+    void SetFields(const std::string& homepage, const std::string& tableInfo, bool lock = false);
+    // The bytes of every frame the reader has received, in order.
+    std::vector<std::string> FrameBytes() const;
     // Reads the working folder's port_info.txt; empty when it is not there.
     std::string PortInfo() const;
 

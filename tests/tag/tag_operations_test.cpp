@@ -28,20 +28,6 @@ class TagOperationsTest : public DialogTest {
         g_strReceived.clear();
     }
 
-    std::vector<std::string> FrameBytes() const {
-        std::vector<std::string> frames;
-        for (const auto& frame : m_reader->Frames()) {
-            frames.push_back(frame.bytes);
-        }
-        return frames;
-    }
-
-    void SetFields(const std::string& homepage, const std::string& tableInfo, bool lock) {
-        Edit(IDC_EDIT_HOMEPAGE)->setText(QString::fromStdString(homepage));
-        Edit(IDC_EDIT_TABLE_INFO)->setText(QString::fromStdString(tableInfo));
-        qobject_cast<QCheckBox*>(Item(IDC_CHK_LOCK))->setChecked(lock);
-    }
-
     std::string Shown(int id) const { return Edit(id)->text().toStdString(); }
 
     // Runs `action` on the window's thread once `delay` of the next operation's wait has passed.
