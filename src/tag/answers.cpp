@@ -1,5 +1,7 @@
 #include "tag/answers.h"
 
+#include "tag/commands.h"
+
 namespace tag {
 namespace {
 std::string_view UpToZeroByte(std::string_view text) {
@@ -9,10 +11,12 @@ std::string_view UpToZeroByte(std::string_view text) {
 
 ReadAnswer SplitReadAnswer(std::string_view received) {
     ReadAnswer answer;
-    answer.homepage = UpToZeroByte(received.substr(0, received.find(',')));
-    const std::size_t start = answer.homepage.size() + 1;
+    const std::string_view homepage = UpToZeroByte(received.substr(0, received.find(',')));
+    const std::size_t start = homepage.size() + 1;
+    answer.homepage = WithoutControlCharacters(homepage);
     if (received.size() > start) {
-        answer.tableInfo = UpToZeroByte(received.substr(start, kTableInfoAnswerLength));
+        answer.tableInfo =
+            WithoutControlCharacters(UpToZeroByte(received.substr(start, kTableInfoAnswerLength)));
     }
     return answer;
 }

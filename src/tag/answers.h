@@ -15,7 +15,8 @@ struct ReadAnswer {
 
 // "homepage,table info": the homepage ends at the first comma or zero byte; the table info is
 // taken by position just past it, at most 12 characters, ending early at a zero byte (further
-// commas stay in it).
+// commas stay in it). Control characters are then left out of both, as the boxes refuse them
+// from the operator: what the boxes show after a READ is what a WRITE sends back.
 ReadAnswer SplitReadAnswer(std::string_view received);
 
 // Whether a write's answer says "Success": spaces do not count, case does, and the text ends at

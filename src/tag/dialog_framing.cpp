@@ -1,28 +1,20 @@
 // Frames out, answer in: the lowest layer of the conversation with the tag device.
 
-#include <algorithm>
-
 #include "platform/event_pump.h"
-#include "tag/hex_text.h"
+#include "tag/commands.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
 
-namespace {
-constexpr std::size_t kHexPiece = 8;
+tag::ByteWriter CMirovanDlg::PortWriter() {
+    return [this](const void* data, std::int32_t count) { return m_comm.WriteComm(data, count); };
 }
 
-void CMirovanDlg::SendHexBytes(const std::string& text) {
-    const std::vector<std::uint8_t> bytes = tag::HexTextToBytes(text);
-    for (std::size_t offset = 0; offset < bytes.size(); offset += kHexPiece) {
-        const std::size_t piece = std::min(kHexPiece, bytes.size() - offset);
-        m_comm.WriteComm(bytes.data() + offset, static_cast<std::int32_t>(piece));
-    }
+bool CMirovanDlg::SendHexBytes(const std::string& text) {
+    return tag::SendHexBytes(PortWriter(), text);
 }
 
-void CMirovanDlg::SendFrame(const std::string& payload) {
-    SendHexBytes("01");
-    m_comm.WriteComm(payload.data(), static_cast<std::int32_t>(payload.size()));
-    SendHexBytes("04");
+bool CMirovanDlg::SendFrame(const std::string& payload) {
+    return tag::SendFrame(PortWriter(), payload);
 }
 
 void CMirovanDlg::WaitPumping(std::uint32_t ms) {

@@ -2,22 +2,29 @@
 
 #include "platform/message_box.h"
 #include "tag/answers.h"
+#include "tag/commands.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
 
 namespace {
-
 constexpr std::uint32_t kAnswerWaitMs = 1000;
+}  // namespace
 
-// Sends one write command and tells whether the device answered "Success".
-bool WriteItem(CMirovanDlg& dlg, const std::string& payload) {
-    g_strReceived.clear();
-    dlg.SendFrame(payload);
-    dlg.WaitPumping(kAnswerWaitMs);
-    return tag::IsWriteSuccess(g_strReceived);
+bool CMirovanDlg::Exchange(std::string_view payload) {
+    const bool sent = SendFrame(std::string(payload));
+    // A frame cut short by a device that takes no more bytes gets no answer: waiting for one
+    // would only hold the operator a second longer. With the port closed nothing was sent
+    // either, and the wait keeps its full second.
+    if (sent || m_comm.m_bConnected == 0) {
+        WaitPumping(kAnswerWaitMs);
+    }
+    return sent;
 }
 
-}  // namespace
+bool CMirovanDlg::WriteItem(std::string_view payload) {
+    g_strReceived.clear();
+    return Exchange(payload) && tag::IsWriteSuccess(g_strReceived);
+}
 
 void CMirovanDlg::FollowPortState() {
     SetTagControlsEnabled(m_comm.m_bConnected != 0);
@@ -36,8 +43,7 @@ void CMirovanDlg::OnBnClickedRead() {
     m_strTableInfo.clear();
     UpdateData(false);
 
-    SendFrame("R");
-    WaitPumping(kAnswerWaitMs);
+    Exchange(tag::kReadPayload);
 
     tag::ReadAnswer answer = tag::SplitReadAnswer(g_strReceived);
     m_strHomepage = std::move(answer.homepage);
@@ -68,12 +74,12 @@ void CMirovanDlg::OnBnClickedWrite() {
     } else {
         if (writeHomepage) {
             m_strHomepage = tag::HomepageForWire(m_strHomepage);
-            const bool ok = WriteItem(*this, (m_bLock != 0 ? "L" : "U") + m_strHomepage);
+            const bool ok = WriteItem(tag::HomepagePayload(m_strHomepage, m_bLock != 0));
             platform::ShowMessage(ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.");
             g_strReceived.clear();
         }
         if (writeTableInfo) {
-            const bool ok = WriteItem(*this, "W" + m_strTableInfo);
+            const bool ok = WriteItem(tag::TableInfoPayload(m_strTableInfo));
             platform::ShowMessage(ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL.");
             g_strReceived.clear();
         }

@@ -14,6 +14,7 @@
 #include "comm/comm_channel.h"
 #include "platform/qt/controls.h"
 #include "platform/qt/dialog.h"
+#include "tag/commands.h"
 
 class CMirovanDlg : public platform::Dialog {
   public:
@@ -36,9 +37,9 @@ class CMirovanDlg : public platform::Dialog {
                        std::int32_t parityIndex);
     void AppendStatus(const std::string& text);
 
-    // Tag protocol.
-    void SendHexBytes(const std::string& text);
-    void SendFrame(const std::string& payload);
+    // Tag protocol. The senders tell whether every byte went out.
+    bool SendHexBytes(const std::string& text);
+    bool SendFrame(const std::string& payload);
     void WaitPumping(std::uint32_t ms);
     std::intptr_t OnRxNotify(std::uintptr_t wParam, std::intptr_t lParam);
     void OnBnClickedRead();
@@ -97,6 +98,11 @@ class CMirovanDlg : public platform::Dialog {
     void FollowPortState();
     // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.
     void PresetTableInfo(const char* tableInfo);
+    tag::ByteWriter PortWriter();
+    // One command and its answer in g_strReceived; false when the frame did not go out whole.
+    bool Exchange(std::string_view payload);
+    // One write command; true when the device answered "Success".
+    bool WriteItem(std::string_view payload);
 
     // Set while READ or WRITE runs: the handlers that a wait dispatches must not start a second
     // tag operation, which would empty and consume the first one's answer.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tag/answers.h"
+#include "tag/commands.h"
 #include "tag/hex_text.h"
 
 namespace {
@@ -56,6 +57,13 @@ TEST(ReadAnswer, HomepageToTheCommaTableInfoByPosition) {
         {"nul ends the homepage; table info starts past it", "A\0B"s, "A", "B"},
         {"nul ends the table info", "ab,c\0d"s, "ab", "c"},
         {"nul before the comma", "a\0b,c"s, "a", "b,c"},
+        {"frame bytes left out",
+         "a\x04Lb\x01,c\x04"
+         "d",
+         "aLb", "cd"},
+        {"line end left out of the table info", "ab,START\r\n", "ab", "START"},
+        {"controls count towards the twelve", "ab,\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7f\x7fXY",
+         "ab", "X"},
     };
     for (const Row& row : rows) {
         const tag::ReadAnswer answer = tag::SplitReadAnswer(row.received);
@@ -94,6 +102,13 @@ TEST(HomepageForWire, RemovesSchemeThenCommasInOnePassEach) {
     for (const Row& row : rows) {
         EXPECT_EQ(tag::HomepageForWire(row.typed), row.sent) << row.typed;
     }
+}
+
+TEST(Payloads, NeverCarryControlCharacters) {
+    EXPECT_EQ(tag::HomepagePayload("ab\x04Lc\x01", true), "LabLc");
+    EXPECT_EQ(tag::HomepagePayload("a b", false), "Ua b");
+    EXPECT_EQ(tag::TableInfoPayload("T\r\n\x7f 1"), "WT 1");
+    EXPECT_EQ(tag::TableInfoPayload(""), "W");
 }
 
 }  // namespace
