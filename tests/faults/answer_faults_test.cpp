@@ -58,10 +58,10 @@ TEST_F(AnswerFaultTest, SlowLateAndDirtyAnswersAreTakenAsTheyStand) {
         // The fields end at the first NUL; the text keeps every byte.
         {"NUL runs", Reply().Answer("nul.kr,TAB\0\0\0\0xyz"s), Op::Read, "nul.kr", "TAB", "",
          "nul.kr,TAB\0\0\0\0xyz"s},
-        // Nothing tells noise from the answer: it becomes the start of the homepage, and a
-        // write's "Success" behind it no longer counts.
-        {"garbage before a READ answer", Reply().WithGarbage(garbage), Op::Read,
-         garbage + "home.kr", "T1", "", garbage + "home.kr,T1"},
+        // Nothing tells noise from the answer: it becomes the start of the homepage (less its
+        // control characters), and a write's "Success" behind it no longer counts.
+        {"garbage before a READ answer", Reply().WithGarbage(garbage), Op::Read, "~?#home.kr", "T1",
+         "", garbage + "home.kr,T1"},
         {"garbage before a WRITE answer", Reply().WithGarbage(garbage), Op::Write, "", "",
          "TABLE INFO WRITE FAIL.", ""},
     };

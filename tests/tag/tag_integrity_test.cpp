@@ -1,6 +1,9 @@
 // What a tag holds survives the window: a READ followed by a WRITE sends back what the boxes
 // show and nothing else, whatever bytes the device answered with.
 
+#include <QApplication>
+#include <QKeyEvent>
+
 #include "dialog_fixture.h"
 #include "res/resource.h"
 #include "simreader/reply.h"
@@ -18,6 +21,15 @@ class TagIntegrityTest : public DialogTest {
         StartReader("COM1");
         OpenPort(0);
         ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    }
+
+    // Key presses that carry any character, as an input method delivers them.
+    static void Type(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+        }
     }
 
     std::vector<std::string> FramesSince(std::size_t before) const {
@@ -42,6 +54,55 @@ TEST_F(TagIntegrityTest, FrameBytesInAnAnswerNeverReachAWrite) {
     EXPECT_EQ(Edit(IDC_EDIT_HOMEPAGE)->text(), "evilLx.kr");
     EXPECT_EQ(Edit(IDC_EDIT_TABLE_INFO)->text(), "T1") << "no line end in the box";
     EXPECT_FALSE(m_reader->Tag().locked);
+}
+
+TEST_F(TagIntegrityTest, BytesSurviveARoundTripAndEditsOfTheOtherBox) {
+    // Latin-1 bytes from another tool: not UTF-8, and each must come back as it was.
+    EXPECT_EQ(ReadThenWriteBack("caf\xE9,T\xFF"),
+              (std::vector{Frame("Ucaf\xE9"), Frame("WT\xFF")}));
+
+    m_reader->Script(sim::Reply().Answer("caf\xE9,T\xFF"));
+    Click(IDC_BTN_READ);
+    QLineEdit* tableInfo = Edit(IDC_EDIT_TABLE_INFO);
+    tableInfo->selectAll();
+    Type(tableInfo, "NEW");
+    const std::size_t before = FrameBytes().size();
+    Click(IDC_BTN_WRITE);
+    EXPECT_EQ(FramesSince(before), (std::vector{Frame("Ucaf\xE9"), Frame("WNEW")}));
+}
+
+TEST_F(TagIntegrityTest, LimitsCountTheBytesOnTheWire) {
+    QLineEdit* tableInfo = Edit(IDC_EDIT_TABLE_INFO);
+    Type(tableInfo, QString::fromUtf8("한국어한국어"));
+    EXPECT_EQ(tableInfo->text(), QString::fromUtf8("한국어한")) << "twelve bytes, four characters";
+
+    QLineEdit* homepage = Edit(IDC_EDIT_HOMEPAGE);
+    homepage->setText(QString(56, 'a'));
+    homepage->end(false);
+    homepage->insert(QString::fromUtf8("한bc"));
+    EXPECT_EQ(homepage->text(), QString(56, 'a') + QString::fromUtf8("한b"))
+        << "a paste inserts what fits";
+    homepage->insert(QString::fromUtf8("한"));
+    EXPECT_EQ(homepage->text().size(), 58) << "half a character never goes in";
+    homepage->setText(QString(50, 'a'));
+    homepage->setCursorPosition(10);
+    homepage->insert("0123456789XYZ");
+    EXPECT_EQ(homepage->text(), QString(10, 'a') + "0123456789" + QString(40, 'a'))
+        << "inserted in the middle, cut at the limit";
+
+    // A READ can leave more bytes in a box than the tag takes (21 characters, 63 bytes): WRITE
+    // refuses them instead of sending what the tag would cut.
+    std::string korean;
+    for (int i = 0; i < 21; ++i) {
+        korean += "\xED\x95\x9C";  // U+D55C
+    }
+    m_reader->Script(sim::Reply().Answer(korean + ",T"));
+    Click(IDC_BTN_READ);
+    ASSERT_EQ(homepage->text().size(), 21);
+    const std::size_t before = FrameBytes().size();
+    Click(IDC_BTN_WRITE);
+    EXPECT_EQ(FramesSince(before).size(), 0u);
+    EXPECT_EQ(m_boxes->Texts().back(), "Enter no more than 60 characters.");
 }
 
 }  // namespace

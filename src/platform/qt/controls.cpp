@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "platform/qt/dialog_builder.h"
+#include "platform/qt/wire_text.h"
 
 namespace platform {
 
@@ -32,7 +33,7 @@ void Edit::ScrollCaret() {
 
 void Edit::ReplaceSel(const std::string& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(m_widget.data())) {
-        edit->insert(QString::fromStdString(text));
+        edit->insert(FromWire(text));
     }
 }
 

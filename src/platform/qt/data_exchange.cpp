@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/qt/dialog.h"
 #include "platform/qt/edit_limit.h"
+#include "platform/qt/wire_text.h"
 
 namespace platform {
 
@@ -49,9 +50,9 @@ void DDX_Text(DataExchange& dx, int id, std::string& value) {
         return;
     }
     if (dx.m_bSaveAndValidate) {
-        value = edit->text().toStdString();
+        value = ToWire(edit->text());
     } else {
-        edit->setText(QString::fromStdString(value));
+        SetProgramText(edit, FromWire(value));
     }
 }
 
@@ -66,7 +67,8 @@ void DDV_MaxChars(DataExchange& dx, const std::string& value, int count) {
         }
         return;
     }
-    if (CharacterCount(value) > count) {
+    // The member holds the wire's bytes, and the tag's limits count bytes.
+    if (value.size() > static_cast<std::size_t>(count)) {
         ShowMessage("Enter no more than " + std::to_string(count) + " characters.");
         if (edit != nullptr) {
             edit->setFocus(Qt::OtherFocusReason);
