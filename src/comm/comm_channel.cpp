@@ -4,6 +4,11 @@
 
 std::atomic<platform::WindowHandle> g_hMainWnd{nullptr};
 
+namespace {
+// How often a waiting write lets the window answer: well below what a person notices.
+constexpr std::uint32_t kWriteWaitSliceMs = 20;
+}  // namespace
+
 std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate) {
     return baudRate == 0 ? 0 : 19200 / baudRate;
 }
@@ -30,7 +35,8 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
     m_hComm.SetEventMask(platform::kEvRxChar);
     m_hComm.SetQueueSizes(RX_QUEUE_SIZE, RX_QUEUE_SIZE);
     m_hComm.Purge();
-    m_hComm.SetTimeouts(platform::CommTimeouts{WriteTimeoutMultiplier(settings.baudRate), 0});
+    m_hComm.SetTimeouts(
+        platform::CommTimeouts{WriteTimeoutMultiplier(settings.baudRate), kWriteTimeoutConstantMs});
     platform::LineSettings line;
     m_hComm.GetLineSettings(line);
     line.baudRate = settings.baudRate;
@@ -46,6 +52,7 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
     }
 
     m_bConnected.store(1);
+    ++m_nOpens;
     m_nWatchExitCode.store(-1);
     try {
         m_hWatchThread = std::jthread([this](std::stop_token stop) {
@@ -77,8 +84,21 @@ std::int32_t CCommChannel::WriteComm(const void* data, std::int32_t count) {
     if (m_bConnected.load() == 0 || count <= 0) {
         return 0;
     }
-    return FinishTransfer(m_hComm.Write(data, static_cast<std::uint32_t>(count), m_osWrite),
-                          m_osWrite);
+    platform::IoResult result = m_hComm.Write(data, static_cast<std::uint32_t>(count), m_osWrite);
+    if (!m_onWriteWait) {
+        return FinishTransfer(result, m_osWrite);
+    }
+    const std::uint32_t opens = m_nOpens;
+    while (result.status == platform::IoStatus::Pending) {
+        result = m_hComm.GetOverlappedResult(m_osWrite, kWriteWaitSliceMs);
+        if (result.status == platform::IoStatus::Pending) {
+            m_onWriteWait();
+            if (m_bConnected.load() == 0 || m_nOpens != opens) {
+                return static_cast<std::int32_t>(m_osWrite.done);
+            }
+        }
+    }
+    return FinishTransfer(result, m_osWrite);
 }
 
 std::int32_t CCommChannel::ReadComm(void* buffer, std::int32_t size) {
@@ -93,7 +113,7 @@ std::int32_t CCommChannel::ReadComm(void* buffer, std::int32_t size) {
 
 std::int32_t CCommChannel::FinishTransfer(platform::IoResult result, platform::Overlapped& record) {
     if (result.status == platform::IoStatus::Pending) {
-        result = m_hComm.GetOverlappedResult(record);
+        result = m_hComm.GetOverlappedResult(record, platform::kWaitForever);
     }
     if (result.status == platform::IoStatus::Failed) {
         std::uint32_t ignored = 0;

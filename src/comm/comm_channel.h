@@ -3,7 +3,9 @@
 // received bytes into `m_rxQueue` and tells the window.
 //
 // Threads: the window's thread calls Open, Close and WriteComm and owns `m_osWrite`; the watch
-// thread calls ReadComm and owns `m_osRead`. `m_hComm` is opened and closed only while no watch
+// thread calls ReadComm and owns `m_osRead`. A write that waits runs `m_onWriteWait` between
+// polls, which may call Close (and even Open) on the same thread; the write then gives up
+// without touching the device again. `m_hComm` is opened and closed only while no watch
 // thread runs, so the watch thread may use it freely in between. `m_bConnected` is written by the
 // window's thread and read by the watch thread: Open sets it before the thread starts, Close
 // clears it before waking the thread, so the woken thread finds 0. Close joins the thread before
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -33,8 +36,11 @@ struct PortSettings {
     std::uint8_t parity;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
 };
 
-// Milliseconds per byte that a write may take at this speed; 0 means no limit.
+// Milliseconds per byte that a write may take at this speed, on top of the constant below.
 std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate);
+// What every write may take beyond its bytes' time on the wire. Without it a device that stops
+// taking bytes (flow control held, a full line) would hold the writer for good.
+inline constexpr std::uint32_t kWriteTimeoutConstantMs = 1000;
 
 class CCommChannel {
   public:
@@ -47,6 +53,8 @@ class CCommChannel {
     std::int32_t Open(PortSettings settings);
     // Returns after the watch thread has ended.
     void Close();
+    // Bytes written; fewer than count when the write's time ran out or the port was closed
+    // while it waited.
     std::int32_t WriteComm(const void* data, std::int32_t count);
     std::int32_t ReadComm(void* buffer, std::int32_t size);
 
@@ -61,8 +69,13 @@ class CCommChannel {
     platform::SerialError m_openError;
     // 1 after a normal end, 0 after a failed start-up; -1 while no thread has ended since Open.
     std::atomic<std::int32_t> m_nWatchExitCode{-1};
+    // Called on the writing thread every few milliseconds while a write waits for the device to
+    // take its bytes, so that a window can go on answering; whatever it runs may close the port.
+    std::function<void()> m_onWriteWait;
 
   private:
+    // Counts successful Opens, so that a write can tell that the port it started on is gone.
+    std::uint32_t m_nOpens = 0;
     std::int32_t FinishTransfer(platform::IoResult result, platform::Overlapped& record);
 };
 

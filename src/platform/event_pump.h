@@ -13,4 +13,7 @@ std::uint32_t TickCount();
 // event, when that time is already over.
 void PumpEventsUntil(std::uint32_t start, std::uint32_t ms);
 
+// Handles the events already waiting for the calling thread, without blocking.
+void PumpPendingEvents();
+
 }  // namespace platform

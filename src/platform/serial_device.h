@@ -36,6 +36,9 @@ struct CommTimeouts {
     std::uint32_t writeTotalConstant = 0;
 };
 
+// A wait without a limit of its own (a write's time-out still ends it).
+inline constexpr std::uint32_t kWaitForever = 0xFFFFFFFF;
+
 // The record of one transfer that may still be in flight. Each thread keeps its own, so a read and
 // a write can be under way at the same time without sharing one.
 struct Overlapped {
@@ -103,9 +106,9 @@ class SerialPort {
     IoResult Read(void* buffer, std::uint32_t size, Overlapped& record);
     // Starts a write; Pending when the device could not take all of it at once.
     IoResult Write(const void* data, std::uint32_t count, Overlapped& record);
-    // Waits for a pending transfer of `record` to finish (or its time limit to pass) and reports
-    // all bytes it moved.
-    IoResult GetOverlappedResult(Overlapped& record);
+    // Waits up to `waitMs` for a pending transfer of `record` to finish (or its time limit to
+    // pass) and reports all bytes it moved; Pending when it is still going on after `waitMs`.
+    IoResult GetOverlappedResult(Overlapped& record, std::uint32_t waitMs);
     // Clears the device's error state and tells how many bytes wait in its input queue.
     SerialError ClearError(std::uint32_t& inputQueue);
 

@@ -25,6 +25,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -428,29 +429,41 @@ IoResult SerialPort::Write(const void* data, std::uint32_t count, Overlapped& re
     return m_device->Push(record);
 }
 
-IoResult SerialPort::GetOverlappedResult(Overlapped& record) {
+IoResult SerialPort::GetOverlappedResult(Overlapped& record, std::uint32_t waitMs) {
     if (!m_device) {
         return IoResult{IoStatus::Failed, record.done, NotOpen()};
+    }
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> giveUp;
+    if (waitMs != kWaitForever) {
+        giveUp = Clock::now() + std::chrono::milliseconds(waitMs);
     }
     for (;;) {
         const IoResult result = m_device->Push(record);
         if (result.status != IoStatus::Pending) {
             return result;
         }
-        int waitMs = -1;
-        if (record.deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                *record.deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) {
-                // Time is up: like a Win32 write time-out, a success with fewer bytes.
-                record.left = 0;
-                return IoResult{IoStatus::Done, record.done, {}};
-            }
-            waitMs = static_cast<int>(std::min<std::int64_t>(left.count(), 60'000));
+        const Clock::time_point now = Clock::now();
+        if (record.deadline && now >= *record.deadline) {
+            // Time is up: like a Win32 write time-out, a success with fewer bytes.
+            record.left = 0;
+            return IoResult{IoStatus::Done, record.done, {}};
+        }
+        if (giveUp && now >= *giveUp) {
+            return result;
+        }
+        std::optional<Clock::time_point> until = record.deadline;
+        if (giveUp && (!until || *giveUp < *until)) {
+            until = giveUp;
+        }
+        int sleepMs = -1;
+        if (until) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - now);
+            sleepMs = static_cast<int>(std::min<std::int64_t>(left.count(), 60'000));
         }
         pollfd p{m_device->fd.get(), POLLOUT, 0};
         CountCall();
-        if (::poll(&p, 1, waitMs) < 0 && errno != EINTR) {
+        if (::poll(&p, 1, sleepMs) < 0 && errno != EINTR) {
             const int code = errno;
             record.left = 0;
             return IoResult{IoStatus::Failed, record.done, MapOsError(code, "wait to write")};

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "platform/event_pump.h"
 #include "platform/qt/data_exchange.h"
 #include "res/dialog_template.h"
 #include "res/images.h"
@@ -56,7 +57,10 @@ CMirovanDlg::CMirovanDlg(QWidget* pParent)
       m_nParityIndex(2),
       m_nStopBitsIndex(0),
       m_hIcon(res::LoadAppIcon()),
-      m_bLock(0) {}
+      m_bLock(0) {
+    // A device that stops taking bytes must not freeze the window while a write waits for it.
+    m_comm.m_onWriteWait = [] { platform::PumpPendingEvents(); };
+}
 
 // Leaving with the port open: the channel closes it and ends its thread as it goes.
 CMirovanDlg::~CMirovanDlg() = default;

@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
+
+#include <chrono>
 
 #include "dialog_fixture.h"
 #include "res/resource.h"
@@ -11,6 +14,8 @@
 namespace {
 
 using namespace std::string_literals;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 using testsupport::DialogTest;
 using testsupport::Frame;
 
@@ -30,6 +35,26 @@ class TagIntegrityTest : public DialogTest {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(edit, &press);
         }
+    }
+
+    // Runs `action` on the window's thread once `delay` of the next operation has passed.
+    void During(std::chrono::milliseconds delay, std::function<void()> action) {
+        QTimer::singleShot(delay, m_dlg.get(), std::move(action));
+    }
+
+    // How long a click takes, and how often the window's thread answered a 50 ms timer meanwhile.
+    struct Timed {
+        Clock::duration took;
+        int ticks;
+    };
+    Timed TimedClick(int id) {
+        int ticks = 0;
+        QTimer ticker;
+        ticker.callOnTimeout([&] { ++ticks; });
+        ticker.start(50);
+        const Clock::time_point start = Clock::now();
+        Click(id);
+        return {Clock::now() - start, ticks};
     }
 
     std::vector<std::string> FramesSince(std::size_t before) const {
@@ -103,6 +128,45 @@ TEST_F(TagIntegrityTest, LimitsCountTheBytesOnTheWire) {
     Click(IDC_BTN_WRITE);
     EXPECT_EQ(FramesSince(before).size(), 0u);
     EXPECT_EQ(m_boxes->Texts().back(), "Enter no more than 60 characters.");
+}
+
+TEST_F(TagIntegrityTest, ADeviceThatStopsTakingBytesNeverHoldsTheWindow) {
+    m_reader->SetDeaf(true);
+    // Fill the line: this write gives up after its second with most of it unsent.
+    const std::string flood(1 << 20, 'x');
+    const auto size = static_cast<std::int32_t>(flood.size());
+    EXPECT_LT(m_dlg->m_comm.WriteComm(flood.data(), size), size);
+
+    const Timed read = TimedClick(IDC_BTN_READ);
+    EXPECT_LT(read.took, 1500ms) << "one write's second, and no answer wait behind it";
+    EXPECT_GE(read.ticks, 10) << "the window answered while the write waited";
+    EXPECT_TRUE(TagControlsEnabled());
+
+    SetFields("home.kr", "T1");
+    const Timed write = TimedClick(IDC_BTN_WRITE);
+    EXPECT_LT(write.took, 3000ms);
+    EXPECT_EQ(m_boxes->Texts(),
+              (std::vector<std::string>{"HOMEPAGE WRITE FAIL.", "TABLE INFO WRITE FAIL."}));
+
+    // CLOSE inside a waiting write returns at once and ends the write; the READ then keeps its
+    // second's wait, as after any CLOSE inside an operation.
+    Clock::duration closeTook{};
+    During(200ms, [&] {
+        const Clock::time_point start = Clock::now();
+        Click(IDC_BTN_CLOSE);
+        closeTook = Clock::now() - start;
+    });
+    const Timed closed = TimedClick(IDC_BTN_READ);
+    EXPECT_LT(closeTook, 200ms);
+    EXPECT_LT(closed.took, 1500ms);
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0);
+    EXPECT_TRUE(TagControlsDisabled());
+
+    m_reader->SetDeaf(false);
+    OpenPort(0);
+    m_reader->Script(sim::Reply().Answer("back.kr,T"));
+    Click(IDC_BTN_READ);
+    EXPECT_EQ(Edit(IDC_EDIT_HOMEPAGE)->text(), "back.kr");
 }
 
 }  // namespace

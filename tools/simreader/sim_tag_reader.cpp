@@ -89,6 +89,11 @@ bool SimTagReader::IsHungUp() const {
     return m_hungUp;
 }
 
+void SimTagReader::SetDeaf(bool deaf) {
+    m_deaf.store(deaf, std::memory_order_release);
+    Signal();
+}
+
 void SimTagReader::Signal() {
     const std::uint64_t one = 1;
     // Cannot fail short of 2^64 - 1 pending signals.
@@ -100,7 +105,8 @@ void SimTagReader::Serve() {
         // After a hang-up the master is -1, which poll skips: the thread then sleeps on m_wake
         // alone instead of spinning on a dead descriptor.
         const int master = m_terminal.MasterFd();
-        const short masterEvents = m_waitingForRoom ? POLLIN | POLLOUT : POLLIN;
+        const short listen = m_deaf.load(std::memory_order_acquire) ? 0 : POLLIN;
+        const short masterEvents = m_waitingForRoom ? listen | POLLOUT : listen;
         std::array<pollfd, 3> fds{
             {{m_wake.Get(), POLLIN, 0}, {m_timer.Get(), POLLIN, 0}, {master, masterEvents, 0}}};
         // Due times go to a timer descriptor, not to poll's time-out: the kernel lets a poll

@@ -11,7 +11,8 @@
 // - m_terminal, m_timer, m_splitter, m_output, m_written, m_waitingForRoom, m_hangUpFrom: the
 //   serving thread's alone once it runs. The terminal's device path and link are fixed before the
 //   thread starts and are read from any thread.
-// - m_stop, m_hangUpRequested: set by the owner before it signals m_wake; the serving thread
+// - m_stop, m_hangUpRequested, m_deaf: set by the owner before it signals m_wake; the serving
+// thread
 //   reads them after it has drained m_wake (release/acquire through the atomics).
 // - m_wakeups: counted by the serving thread, read by anyone (relaxed: a statistic).
 
@@ -76,6 +77,10 @@ class SimTagReader {
     // True once at least `count` frames have arrived; false when `timeout` passed first.
     bool WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
 
+    // A device that takes no more bytes (flow control held, a full line): while deaf, nothing is
+    // read from the terminal, so the program's writes fill its buffer and then wait.
+    void SetDeaf(bool deaf);
+
     // Pulls the plug now: both ends of the terminal close and the program sees a hang-up.
     // Returns when that is done.
     void HangUp();
@@ -118,6 +123,7 @@ class SimTagReader {
 
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_hangUpRequested{false};
+    std::atomic<bool> m_deaf{false};
     std::atomic<std::uint64_t> m_wakeups{0};
     std::thread m_thread;  // last: starts after everything it uses exists
 };

@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -27,6 +28,10 @@ void PumpEventsUntil(std::uint32_t start, std::uint32_t ms) {
                            &QEventLoop::quit);
         loop.exec();
     }
+}
+
+void PumpPendingEvents() {
+    QCoreApplication::processEvents();
 }
 
 }  // namespace platform
