@@ -26,10 +26,10 @@ std::uint64_t CountingPoster::ReadsAtLastPost() const {
     return m_readsAtLastPost.load(std::memory_order_acquire);
 }
 
-void CountingMessageBox::ShowFromWorker(const std::string& text, std::stop_token stop) {
+void CountingMessageBox::ShowFromWorker(const std::string& text, std::function<void()> closed) {
     Require(text == "buff full", "the watch thread's only box while receiving is \"buff full\"");
     m_buffFull.fetch_add(1, std::memory_order_release);
-    RecordingMessageBox::ShowFromWorker(text, std::move(stop));
+    RecordingMessageBox::ShowFromWorker(text, std::move(closed));
 }
 
 std::uint64_t CountingMessageBox::BuffFullCount() const {

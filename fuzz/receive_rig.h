@@ -17,8 +17,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
-#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -41,7 +41,7 @@ class CountingPoster : public testsupport::RecordingWindowPoster {
 
 class CountingMessageBox : public testsupport::RecordingMessageBox {
   public:
-    void ShowFromWorker(const std::string& text, std::stop_token stop) override;
+    void ShowFromWorker(const std::string& text, std::function<void()> closed) override;
     std::uint64_t BuffFullCount() const;
 
   private:

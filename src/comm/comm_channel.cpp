@@ -68,8 +68,8 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
 
 void CCommChannel::Close() {
     m_bConnected.store(0);
-    // The stop request releases a message box the thread may be showing; the mask change ends
-    // its wait. Both after the flag, so that the released thread finds 0.
+    // The stop request ends a drain that a far side never lets run dry; the mask change ends
+    // the wait. Both after the flag, so that the woken thread finds 0.
     m_hWatchThread.request_stop();
     m_hComm.SetEventMask(0);
     m_hComm.Purge();

@@ -2,9 +2,13 @@
 // window once per receive event.
 //
 // It touches no GUI object: the window hears of it only through a posted message, and its two
-// messages to the operator go through the box service, which a stop request releases so that
-// Close never waits for an operator to click OK.
+// messages to the operator go through the box service, which shows them on the window's thread
+// while this one goes on. A flood would otherwise raise one modal box per dropped burst, thousands
+// of them: while one "buff full" box is up, further bursts that do not fit are dropped without
+// another. `boxUp` is shared with the box's closing call, which may come after this thread ends.
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -19,7 +23,8 @@ constexpr std::int32_t kReadChunk = 2048;
 // Reads until a read finds nothing. Whole bursts only: one that does not fit is dropped, so the
 // window never sees a message with a hole in it. Stops early on a stop request, so that a far
 // side that never stops sending cannot keep Close waiting.
-void DrainPort(CCommChannel& channel, const std::stop_token& stop) {
+void DrainPort(CCommChannel& channel, const std::stop_token& stop,
+               const std::shared_ptr<std::atomic<bool>>& boxUp) {
     std::uint8_t buffer[kReadChunk];
     while (!stop.stop_requested()) {
         const std::int32_t n = channel.ReadComm(buffer, kReadChunk);
@@ -30,8 +35,8 @@ void DrainPort(CCommChannel& channel, const std::stop_token& stop) {
             for (std::int32_t i = 0; i < n; ++i) {
                 channel.m_rxQueue.PutByte(buffer[i]);
             }
-        } else {
-            platform::ShowMessageFromWorker("buff full", stop);
+        } else if (!boxUp->exchange(true)) {
+            platform::ShowMessageFromWorker("buff full", [boxUp] { boxUp->store(false); });
         }
     }
 }
@@ -41,15 +46,16 @@ void DrainPort(CCommChannel& channel, const std::stop_token& stop) {
 std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop) {
     platform::NameThisThread(platform::kWatchThreadName);
     if (channel.m_hComm.SetEventMask(platform::kEvRxChar).Failed()) {
-        platform::ShowMessageFromWorker(
-            "Error while creating ThreadWatchComm, " + channel.m_strPortPath, stop);
+        platform::ShowMessageFromWorker("Error while creating ThreadWatchComm, " +
+                                        channel.m_strPortPath);
         return 0;
     }
+    const auto boxUp = std::make_shared<std::atomic<bool>>(false);
     while (channel.m_bConnected.load() == 1) {
         std::uint32_t events = 0;
         channel.m_hComm.WaitEvent(events);
         if ((events & platform::kEvRxChar) != 0) {
-            DrainPort(channel, stop);
+            DrainPort(channel, stop, boxUp);
             platform::PostWindowMessage(g_hMainWnd.load(), WM_RX_NOTIFY);
         }
         std::this_thread::yield();

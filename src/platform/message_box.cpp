@@ -24,11 +24,14 @@ void ShowMessage(const std::string& text) {
     }
 }
 
-void ShowMessageFromWorker(const std::string& text, std::stop_token stop) {
+void ShowMessageFromWorker(const std::string& text, std::function<void()> closed) {
     if (MessageBoxService* s = g_service.load(std::memory_order_acquire)) {
-        s->ShowFromWorker(text, std::move(stop));
-    } else {
-        ToStandardError(text);
+        s->ShowFromWorker(text, std::move(closed));
+        return;
+    }
+    ToStandardError(text);
+    if (closed) {
+        closed();
     }
 }
 

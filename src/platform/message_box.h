@@ -1,11 +1,11 @@
 #pragma once
 // Modal message boxes: OK button only, captioned with the application's name.
 //
-// The watch thread reports through a box too, but it is not the window's thread: its box is shown
-// by the window's thread while the caller blocks, and the caller can be released by a stop
-// request so that closing the port never waits for an operator to click OK.
+// The watch thread reports through a box too, but it is not the window's thread: it only asks for
+// the box and goes on, and the window's thread shows it. The watch thread never waits for an
+// operator, so closing the port never does either, and reading goes on while a box is up.
 
-#include <stop_token>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -15,13 +15,14 @@ class MessageBoxService {
     virtual ~MessageBoxService() = default;
     // Window thread only; returns when the operator has closed the box.
     virtual void Show(const std::string& text) = 0;
-    // Any other thread; returns when the operator has closed the box or stop is requested.
-    virtual void ShowFromWorker(const std::string& text, std::stop_token stop) = 0;
+    // Any other thread; returns at once. `closed` is called, on any thread, once the operator
+    // has closed the box.
+    virtual void ShowFromWorker(const std::string& text, std::function<void()> closed) = 0;
 };
 
 // Install before the first port opens; with none installed the texts go to standard error.
 void InstallMessageBox(MessageBoxService* service);
 void ShowMessage(const std::string& text);
-void ShowMessageFromWorker(const std::string& text, std::stop_token stop);
+void ShowMessageFromWorker(const std::string& text, std::function<void()> closed = {});
 
 }  // namespace platform

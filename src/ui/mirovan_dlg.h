@@ -107,4 +107,6 @@ class CMirovanDlg : public platform::Dialog {
     // Set while READ or WRITE runs: the handlers that a wait dispatches must not start a second
     // tag operation, which would empty and consume the first one's answer.
     bool m_bTagOperationRunning = false;
+    // How many answer waits run (they nest when a handler inside one starts another).
+    int m_nAnswerWaits = 0;
 };

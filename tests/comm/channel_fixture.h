@@ -31,9 +31,10 @@ class ChannelTest : public ::testing::Test {
     bool QueueReaches(std::int32_t count);
     // Takes bytes out as the window does; all waiting ones by default.
     std::vector<std::uint8_t> Take(std::int32_t count = -1);
-    // Leaves the watch thread inside a "buff full" box with a full queue, so that what the far
-    // side sends next lands whole before the thread reads again.
-    void HoldWatchThreadInBox();
+    // Leaves the watch thread inside its post with a full queue, so that what the far side sends
+    // next lands whole before the thread reads again; the poster's Release lets it go on.
+    void HoldWatchThreadInPost();
+    void LetWatchThreadGo();
     // Waits until the far side's bytes have reached the port's input queue.
     bool InputLands(std::size_t count);
     // What the far side has received, once `count` bytes are there (fewer after a time-out).

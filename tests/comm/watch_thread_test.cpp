@@ -31,7 +31,7 @@ TEST_F(ChannelTest, PostsToMainWindowAfterBytesArrive) {
 // input queue without a read, then exactly one notification.
 TEST_F(ChannelTest, DrainsWaitingBytesInChunksThenPostsOnce) {
     ASSERT_EQ(OpenPort(), 1);
-    HoldWatchThreadInBox();
+    HoldWatchThreadInPost();
     const std::size_t postsBefore = m_poster.Count();
     const std::vector<std::uint8_t> burst = Pattern(2500, 2);
     ASSERT_TRUE(m_pty.WriteAll(burst));
@@ -39,7 +39,7 @@ TEST_F(ChannelTest, DrainsWaitingBytesInChunksThenPostsOnce) {
     Take();
 
     const platform::SerialCallCounts before = platform::SerialCalls();
-    m_boxes.Release();
+    LetWatchThreadGo();
     ASSERT_TRUE(m_poster.WaitForCount(postsBefore + 1, 5s));
     const platform::SerialCallCounts after = platform::SerialCalls();
     EXPECT_EQ(after.reads - before.reads, 2u);
@@ -62,7 +62,7 @@ class BuffFullTest : public ChannelTest, public ::testing::WithParamInterface<Bu
 TEST_P(BuffFullTest, TakesWholeBurstOrDropsWholeBurst) {
     const BurstRow& row = GetParam();
     ASSERT_EQ(OpenPort(), 1);
-    HoldWatchThreadInBox();
+    HoldWatchThreadInPost();
     const std::vector<std::uint8_t> burst = Pattern(static_cast<std::size_t>(row.burst), 3);
     ASSERT_TRUE(m_pty.WriteAll(burst));
     ASSERT_TRUE(InputLands(burst.size()));
@@ -70,13 +70,9 @@ TEST_P(BuffFullTest, TakesWholeBurstOrDropsWholeBurst) {
     ASSERT_EQ(m_channel.m_rxQueue.GetCount(), row.waiting);
 
     const std::size_t posts = m_poster.Count();
-    m_boxes.Release();
-    if (!row.taken) {
-        ASSERT_TRUE(m_boxes.WaitForCount(2, 5s));
-        m_boxes.Release();
-    }
+    LetWatchThreadGo();
     ASSERT_TRUE(m_poster.WaitForCount(posts + 1, 5s));
-    const std::vector<std::string> expectedBoxes(row.taken ? 1 : 2, "buff full");
+    const std::vector<std::string> expectedBoxes(row.taken ? 0 : 1, "buff full");
     EXPECT_EQ(m_boxes.Texts(), expectedBoxes);
     const std::vector<std::uint8_t> queued = Take();
     if (row.taken) {
@@ -122,13 +118,37 @@ TEST_F(ChannelTest, QueueSurvivesCloseAndOpen) {
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "kept");
 }
 
-TEST_F(ChannelTest, CloseDoesNotWaitForOperatorToAnswerBuffFull) {
+// While the operator has not answered a "buff full" box, further bursts that do not fit are
+// dropped without another box; reading goes on, and Close waits for nobody.
+TEST_F(ChannelTest, OneBuffFullBoxAtATimeAndCloseWaitsForNoOperator) {
     ASSERT_EQ(OpenPort(), 1);
-    HoldWatchThreadInBox();
+    m_boxes.SetHolding(true);
+    HoldWatchThreadInPost();
+    for (int burst = 0; burst < 3; ++burst) {
+        const std::size_t posts = m_poster.Count();
+        ASSERT_TRUE(m_pty.WriteAll(Pattern(10, burst)));
+        ASSERT_TRUE(InputLands(10));
+        burst < 2 ? m_poster.Release() : LetWatchThreadGo();
+        ASSERT_TRUE(m_poster.WaitForCount(posts + 1, 5s));
+    }
+    EXPECT_EQ(m_boxes.Texts(), std::vector<std::string>{"buff full"});
+    EXPECT_EQ(m_boxes.BoxesUp(), 1u);
+
     auto closing = std::async(std::launch::async, [&] { m_channel.Close(); });
     ASSERT_EQ(closing.wait_for(5s), std::future_status::ready);
-    EXPECT_FALSE(m_boxes.WorkerHeld());
     EXPECT_EQ(m_channel.m_nWatchExitCode.load(), 1);
+    EXPECT_EQ(m_boxes.BoxesUp(), 1u) << "the box waits for the operator";
+
+    // Answered, the next burst that does not fit gets its box again.
+    m_boxes.Release();
+    Take();
+    ASSERT_EQ(OpenPort(), 1);
+    m_boxes.SetHolding(false);
+    HoldWatchThreadInPost();
+    ASSERT_TRUE(m_pty.WriteAll(Pattern(10, 7)));
+    ASSERT_TRUE(InputLands(10));
+    LetWatchThreadGo();
+    ASSERT_TRUE(m_boxes.WaitForCount(2, 5s));
 }
 
 TEST_F(ChannelTest, DestroyingOpenChannelEndsItsThread) {

@@ -17,19 +17,23 @@ void RecordingMessageBox::Show(const std::string& text) {
     m_changed.notify_all();
 }
 
-void RecordingMessageBox::ShowFromWorker(const std::string& text, std::stop_token stop) {
-    std::unique_lock lock(m_mutex);
-    m_texts.push_back(text);
-    if (m_holding) {
-        ++m_held;
-        m_changed.notify_all();
-        if (m_changed.wait(lock, stop, [&] { return m_releases > 0; })) {
-            --m_releases;
-        }
-        --m_held;
+void RecordingMessageBox::ShowFromWorker(const std::string& text, std::function<void()> closed) {
+    if (!closed) {
+        closed = [] {};
     }
-    lock.unlock();
+    bool held = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_texts.push_back(text);
+        held = m_holding;
+        if (held) {
+            m_up.push_back(closed);
+        }
+    }
     m_changed.notify_all();
+    if (!held) {  // the operator answers at once
+        closed();
+    }
 }
 
 void RecordingMessageBox::SetHolding(bool holding) {
@@ -38,11 +42,21 @@ void RecordingMessageBox::SetHolding(bool holding) {
 }
 
 void RecordingMessageBox::Release() {
+    std::function<void()> closed;
     {
         std::lock_guard lock(m_mutex);
-        ++m_releases;
+        if (m_up.empty()) {
+            return;
+        }
+        closed = std::move(m_up.front());
+        m_up.pop_front();
     }
-    m_changed.notify_all();
+    closed();
+}
+
+std::size_t RecordingMessageBox::BoxesUp() const {
+    std::lock_guard lock(m_mutex);
+    return m_up.size();
 }
 
 std::vector<std::string> RecordingMessageBox::Texts() const {
@@ -53,11 +67,6 @@ std::vector<std::string> RecordingMessageBox::Texts() const {
 bool RecordingMessageBox::WaitForCount(std::size_t count, std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] { return m_texts.size() >= count; });
-}
-
-bool RecordingMessageBox::WorkerHeld() const {
-    std::lock_guard lock(m_mutex);
-    return m_held > 0;
 }
 
 }  // namespace testsupport

@@ -11,11 +11,37 @@ RecordingWindowPoster::~RecordingWindowPoster() {
 
 void RecordingWindowPoster::Post(platform::WindowHandle window, std::uint32_t message) {
     const auto now = std::chrono::steady_clock::now();
+    std::unique_lock lock(m_mutex);
+    m_posts.push_back({window, message, now});
+    m_changed.notify_all();
+    if (m_holding) {
+        ++m_held;
+        if (m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_releases > 0; })) {
+            --m_releases;
+        }
+        --m_held;
+        m_changed.notify_all();
+    }
+}
+
+void RecordingWindowPoster::SetHolding(bool holding) {
+    std::lock_guard lock(m_mutex);
+    m_holding = holding;
+}
+
+void RecordingWindowPoster::Release() {
     {
         std::lock_guard lock(m_mutex);
-        m_posts.push_back({window, message, now});
+        if (m_held > m_releases) {
+            ++m_releases;
+        }
     }
     m_changed.notify_all();
+}
+
+bool RecordingWindowPoster::Held() const {
+    std::lock_guard lock(m_mutex);
+    return m_held > 0;
 }
 
 std::vector<RecordingWindowPoster::Record> RecordingWindowPoster::Posts() const {

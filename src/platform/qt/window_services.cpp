@@ -5,9 +5,6 @@
 #include <QMetaObject>
 #include <QPointer>
 
-#include <condition_variable>
-#include <memory>
-
 namespace platform {
 
 QEvent::Type PostedMessageEvent::EventType() {
@@ -45,38 +42,24 @@ QMessageBox* MakeBox(const std::string& text) {
     return box;
 }
 
-// What a worker waits on: set by the window's thread when the operator closes the box.
-struct BoxWait {
-    std::mutex lock;
-    std::condition_variable_any closed;
-    bool done = false;
-};
-
 }  // namespace
 
 void QtMessageBox::Show(const std::string& text) {
     MakeBox(text)->exec();
 }
 
-void QtMessageBox::ShowFromWorker(const std::string& text, std::stop_token stop) {
-    auto wait = std::make_shared<BoxWait>();
+void QtMessageBox::ShowFromWorker(const std::string& text, std::function<void()> closed) {
     QMetaObject::invokeMethod(
         qApp,
-        [text, wait] {
+        [text, closed = std::move(closed)] {
             QMessageBox* box = MakeBox(text);
             box->setWindowModality(Qt::ApplicationModal);
-            QObject::connect(box, &QMessageBox::finished, [wait] {
-                std::lock_guard guard(wait->lock);
-                wait->done = true;
-                wait->closed.notify_all();
-            });
+            if (closed) {
+                QObject::connect(box, &QMessageBox::finished, closed);
+            }
             box->show();
         },
         Qt::QueuedConnection);
-    // A stop releases the worker only; the box stays up until the operator closes it, since
-    // what it says (a dropped burst) is still true.
-    std::unique_lock guard(wait->lock);
-    wait->closed.wait(guard, stop, [&] { return wait->done; });
 }
 
 namespace {

@@ -44,7 +44,7 @@ class QtWindowPoster : public WindowPoster {
 class QtMessageBox : public MessageBoxService {
   public:
     void Show(const std::string& text) override;
-    void ShowFromWorker(const std::string& text, std::stop_token stop) override;
+    void ShowFromWorker(const std::string& text, std::function<void()> closed) override;
 };
 
 // The process's one poster and message box, installed into the platform services for as long
