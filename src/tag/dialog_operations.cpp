@@ -30,12 +30,28 @@ void CMirovanDlg::FollowPortState() {
     SetTagControlsEnabled(m_comm.m_bConnected != 0);
 }
 
+void CMirovanDlg::BeginOperation() {
+    m_bTagOperationRunning = true;
+    SetTagControlsEnabled(false);
+}
+
+void CMirovanDlg::EndOperation() {
+    m_bTagOperationRunning = false;
+    if (m_bCloseRequested) {
+        if (m_comm.m_bConnected != 0) {
+            m_comm.Close();
+        }
+        EndDialog(platform::kIdCancel);
+        return;
+    }
+    FollowPortState();
+}
+
 void CMirovanDlg::OnBnClickedRead() {
     if (m_bTagOperationRunning) {
         return;
     }
-    m_bTagOperationRunning = true;
-    SetTagControlsEnabled(false);
+    BeginOperation();
     UpdateData(true);
     const bool lock = m_bLock != 0;
     g_strReceived.clear();
@@ -45,14 +61,15 @@ void CMirovanDlg::OnBnClickedRead() {
 
     Exchange(tag::kReadPayload);
 
-    tag::ReadAnswer answer = tag::SplitReadAnswer(g_strReceived);
-    m_strHomepage = std::move(answer.homepage);
-    m_strTableInfo = std::move(answer.tableInfo);
-    // LOCK ends as it was when READ began, whatever a handler inside the wait read into it.
-    m_bLock = lock ? 1 : 0;
-    UpdateData(false);
-    m_bTagOperationRunning = false;
-    FollowPortState();
+    if (!m_bCloseRequested) {
+        tag::ReadAnswer answer = tag::SplitReadAnswer(g_strReceived);
+        m_strHomepage = std::move(answer.homepage);
+        m_strTableInfo = std::move(answer.tableInfo);
+        // LOCK ends as it was when READ began, whatever a handler inside the wait read into it.
+        m_bLock = lock ? 1 : 0;
+        UpdateData(false);
+    }
+    EndOperation();
 }
 
 void CMirovanDlg::OnBnClickedWrite() {
@@ -66,8 +83,7 @@ void CMirovanDlg::OnBnClickedWrite() {
     }
     const bool writeHomepage = !tag::RemoveAll(m_strHomepage, " ").empty();
     const bool writeTableInfo = !tag::RemoveAll(m_strTableInfo, " ").empty();
-    m_bTagOperationRunning = true;
-    SetTagControlsEnabled(false);
+    BeginOperation();
 
     if (!writeHomepage && !writeTableInfo) {
         platform::ShowMessage("INPUT DATA FAIL.");
@@ -75,17 +91,20 @@ void CMirovanDlg::OnBnClickedWrite() {
         if (writeHomepage) {
             m_strHomepage = tag::HomepageForWire(m_strHomepage);
             const bool ok = WriteItem(tag::HomepagePayload(m_strHomepage, m_bLock != 0));
-            platform::ShowMessage(ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.");
+            if (!m_bCloseRequested) {
+                platform::ShowMessage(ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.");
+            }
             g_strReceived.clear();
         }
-        if (writeTableInfo) {
+        if (writeTableInfo && !m_bCloseRequested) {
             const bool ok = WriteItem(tag::TableInfoPayload(m_strTableInfo));
-            platform::ShowMessage(ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL.");
+            if (!m_bCloseRequested) {
+                platform::ShowMessage(ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL.");
+            }
             g_strReceived.clear();
         }
     }
-    m_bTagOperationRunning = false;
-    FollowPortState();
+    EndOperation();
 }
 
 void CMirovanDlg::PresetTableInfo(const char* tableInfo) {

@@ -174,6 +174,15 @@ bool CMirovanDlg::OnCommand(int id) {
     return platform::Dialog::OnCommand(id);
 }
 
+void CMirovanDlg::OnCancel() {
+    if (m_bTagOperationRunning) {
+        m_bCloseRequested = true;
+        platform::WakePump();
+        return;
+    }
+    platform::Dialog::OnCancel();
+}
+
 bool CMirovanDlg::OnWindowMessage(std::uint32_t message) {
     if (message == WM_RX_NOTIFY) {
         OnRxNotify(0, 0);

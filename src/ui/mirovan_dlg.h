@@ -90,6 +90,7 @@ class CMirovanDlg : public platform::Dialog {
     bool PreTranslateMessage(const platform::Msg& msg) override;
     bool OnCommand(int id) override;
     bool OnWindowMessage(std::uint32_t message) override;
+    void OnCancel() override;
 
   private:
     void ReadListSelections();
@@ -103,10 +104,15 @@ class CMirovanDlg : public platform::Dialog {
     bool Exchange(std::string_view payload);
     // One write command; true when the device answered "Success".
     bool WriteItem(std::string_view payload);
+    void BeginOperation();
+    void EndOperation();
 
     // Set while READ or WRITE runs: the handlers that a wait dispatches must not start a second
     // tag operation, which would empty and consume the first one's answer.
     bool m_bTagOperationRunning = false;
+    // The operator closed the window while an operation ran: it ends at its next step, sends
+    // nothing more and shows no result, then the window ends.
+    bool m_bCloseRequested = false;
     // How many answer waits run (they nest when a handler inside one starts another).
     int m_nAnswerWaits = 0;
 };

@@ -139,14 +139,12 @@ TEST_F(FloodTest, BusyWindowLosesWholeBurstsUnderOneBox) {
     // Where each kept byte stood in the flood: a run goes on byte by byte, a jump forward skips
     // lost bursts. The flood repeats every 251 bytes, so the smallest jump is taken.
     std::size_t at = 0;
-    std::size_t jumps = 0;
     std::size_t firstJump = kept;
     for (std::size_t i = 0; i < kept; ++i) {
         const auto byte = static_cast<std::uint8_t>(g_strReceived[i]);
         ASSERT_LT(byte, 251) << "no flood byte at " << i;
         if (byte != sim::FloodByte(at)) {
             firstJump = std::min(firstJump, i);
-            ++jumps;
             at += (byte + 251u - sim::FloodByte(at)) % 251u;
         }
         ++at;
@@ -159,7 +157,6 @@ TEST_F(FloodTest, BusyWindowLosesWholeBurstsUnderOneBox) {
     const std::vector<std::string> boxes = m_boxes->Texts();
     const std::size_t lost = kFlood - kept;
     ASSERT_GT(lost, 0u);
-    EXPECT_GE(jumps, 1u);
     EXPECT_EQ(boxes, std::vector<std::string>{"buff full"}) << "one box while it is up";
     // One post per receive event, however many bytes or bursts it brought.
     EXPECT_LE(posts, platform::SerialCalls().waitWakeups - calls.waitWakeups);
