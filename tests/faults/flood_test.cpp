@@ -173,6 +173,8 @@ TEST_F(FloodTest, CloseWhileTheRealBuffFullBoxIsUp) {
     ASSERT_TRUE(testsupport::WaitUntil([&] { return m_qtBox.Requests() == 1; }));
     QMessageBox* box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = ShownBuffFullBox()) != nullptr; }));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning)
+        << "the framework's box shows the exclamation mark";
 
     // Were Close to wait for the box, nothing could answer it any more: end the run rather
     // than hang it.

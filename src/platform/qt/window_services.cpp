@@ -35,8 +35,9 @@ void QtWindowPoster::Post(WindowHandle window, std::uint32_t message) {
 
 namespace {
 
+// An OK-only box without an icon of its own shows the exclamation mark, as the framework's does.
 QMessageBox* MakeBox(const std::string& text) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationName(),
+    auto* box = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(),
                                 QString::fromStdString(text), QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     return box;
