@@ -1,12 +1,14 @@
 #include "dialog_fixture.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <array>
 #include <fstream>
 #include <sstream>
 
 #include "res/resource.h"
+#include "tag/received_text.h"
 
 namespace testsupport {
 namespace {
@@ -100,6 +102,18 @@ std::string DialogTest::PortInfo() const {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+void OpenPortDialogTest::SetUp() {
+    DialogTest::SetUp();
+    StartReader("COM1");
+    OpenPort(0);
+    ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
+    g_strReceived.clear();
+}
+
+void OpenPortDialogTest::During(std::chrono::milliseconds delay, std::function<void()> action) {
+    QTimer::singleShot(delay, m_dlg.get(), std::move(action));
 }
 
 }  // namespace testsupport

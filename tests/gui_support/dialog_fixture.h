@@ -10,7 +10,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +64,14 @@ class DialogTest : public ::testing::Test {
     std::unique_ptr<CMirovanDlg> m_dlg;
     std::filesystem::path m_workDir;
     std::filesystem::path m_previousDir;
+};
+
+// The dialog with the simulated reader on COM1 and that port open, as the tag operations need it.
+class OpenPortDialogTest : public DialogTest {
+  protected:
+    void SetUp() override;
+    // Runs `action` on the window's thread once `delay` of the next operation has passed.
+    void During(std::chrono::milliseconds delay, std::function<void()> action);
 };
 
 }  // namespace testsupport

@@ -16,18 +16,10 @@ namespace {
 using namespace std::string_literals;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using testsupport::DialogTest;
 using testsupport::Frame;
 
-class TagIntegrityTest : public DialogTest {
+class TagIntegrityTest : public testsupport::OpenPortDialogTest {
   protected:
-    void SetUp() override {
-        DialogTest::SetUp();
-        StartReader("COM1");
-        OpenPort(0);
-        ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
-    }
-
     // Key presses that carry any character, as an input method delivers them.
     static void Type(QLineEdit* edit, const QString& text) {
         edit->setFocus();
@@ -35,11 +27,6 @@ class TagIntegrityTest : public DialogTest {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(edit, &press);
         }
-    }
-
-    // Runs `action` on the window's thread once `delay` of the next operation has passed.
-    void During(std::chrono::milliseconds delay, std::function<void()> action) {
-        QTimer::singleShot(delay, m_dlg.get(), std::move(action));
     }
 
     // How long a click takes, and how often the window's thread answered a 50 ms timer meanwhile.

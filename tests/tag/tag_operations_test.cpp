@@ -15,26 +15,12 @@ namespace {
 
 using namespace std::string_literals;
 using namespace std::chrono_literals;
-using testsupport::DialogTest;
 
 using testsupport::Frame;
 
-class TagOperationsTest : public DialogTest {
+class TagOperationsTest : public testsupport::OpenPortDialogTest {
   protected:
-    void SetUp() override {
-        DialogTest::SetUp();
-        StartReader("COM1");
-        OpenPort(0);
-        ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
-        g_strReceived.clear();
-    }
-
     std::string Shown(int id) const { return Edit(id)->text().toStdString(); }
-
-    // Runs `action` on the window's thread once `delay` of the next operation's wait has passed.
-    void During(std::chrono::milliseconds delay, std::function<void()> action) {
-        QTimer::singleShot(delay, m_dlg.get(), std::move(action));
-    }
 };
 
 // How an answer splits is the text tests' business; these rows follow it through the wire, the
