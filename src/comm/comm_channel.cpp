@@ -1,5 +1,6 @@
 #include "comm/comm_channel.h"
 
+#include <algorithm>
 #include <system_error>
 
 std::atomic<platform::WindowHandle> g_hMainWnd{nullptr};
@@ -11,6 +12,15 @@ constexpr std::uint32_t kWriteWaitSliceMs = 20;
 
 std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate) {
     return baudRate == 0 ? 0 : 19200 / baudRate;
+}
+
+platform::CommTimeouts WriteTimeouts(std::uint32_t baudRate) {
+    // The longest character a line carries: start bit, 8 data bits, parity, 2 stop bits.
+    constexpr std::uint32_t kLongestCharacterBits = 12;
+    constexpr std::uint32_t kConstantMs = 1000;
+    const std::uint32_t wireMs =
+        baudRate == 0 ? 0 : (kLongestCharacterBits * 1000 + baudRate - 1) / baudRate;
+    return platform::CommTimeouts{std::max(WriteTimeoutMultiplier(baudRate), wireMs), kConstantMs};
 }
 
 CCommChannel::CCommChannel() = default;
@@ -35,8 +45,7 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
     m_hComm.SetEventMask(platform::kEvRxChar);
     m_hComm.SetQueueSizes(RX_QUEUE_SIZE, RX_QUEUE_SIZE);
     m_hComm.Purge();
-    m_hComm.SetTimeouts(
-        platform::CommTimeouts{WriteTimeoutMultiplier(settings.baudRate), kWriteTimeoutConstantMs});
+    m_hComm.SetTimeouts(WriteTimeouts(settings.baudRate));
     platform::LineSettings line;
     m_hComm.GetLineSettings(line);
     line.baudRate = settings.baudRate;

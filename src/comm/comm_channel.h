@@ -38,9 +38,11 @@ struct PortSettings {
 
 // Milliseconds per byte that a write may take at this speed, on top of the constant below.
 std::uint32_t WriteTimeoutMultiplier(std::uint32_t baudRate);
-// What every write may take beyond its bytes' time on the wire. Without it a device that stops
-// taking bytes (flow control held, a full line) would hold the writer for good.
-inline constexpr std::uint32_t kWriteTimeoutConstantMs = 1000;
+// The time limit of a write: milliseconds per byte (never less than a byte's time on the wire,
+// which the multiplier above rounds down to 0 at the usual speeds) and a constant second on top.
+// Without a limit a device that stops taking bytes (flow control held, a full line) would hold
+// the writer for good.
+platform::CommTimeouts WriteTimeouts(std::uint32_t baudRate);
 
 class CCommChannel {
   public:

@@ -20,13 +20,23 @@ namespace {
 
 using platform::SerialErrorKind;
 
-TEST(WriteTimeoutMultiplier, FollowsSpeedList) {
-    const std::pair<std::uint32_t, std::uint32_t> rows[] = {
-        {2400, 8},  {4800, 4},  {9600, 2},   {14400, 1}, {19200, 1},
-        {38400, 0}, {57600, 0}, {115200, 0}, {0, 0},
+// The listed multiplier rounds a byte's time down; the limit a write gets never does, and always
+// has its second on top.
+TEST(WriteTimeoutMultiplier, FollowsSpeedListAndEveryWriteHasALimit) {
+    struct Row {
+        std::uint32_t baud;
+        std::uint32_t listed;
+        std::uint32_t perByte;
     };
-    for (const auto& [baud, multiplier] : rows) {
-        EXPECT_EQ(WriteTimeoutMultiplier(baud), multiplier) << baud << " baud";
+    const Row rows[] = {
+        {2400, 8, 8},  {4800, 4, 4},  {9600, 2, 2},   {14400, 1, 1}, {19200, 1, 1},
+        {38400, 0, 1}, {57600, 0, 1}, {115200, 0, 1}, {0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(WriteTimeoutMultiplier(row.baud), row.listed) << row.baud << " baud";
+        const platform::CommTimeouts limit = WriteTimeouts(row.baud);
+        EXPECT_EQ(limit.writeTotalMultiplier, row.perByte) << row.baud << " baud";
+        EXPECT_EQ(limit.writeTotalConstant, 1000u) << row.baud << " baud";
     }
 }
 

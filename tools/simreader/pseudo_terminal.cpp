@@ -120,6 +120,16 @@ bool PseudoTerminal::WriteAll(std::string_view text) {
     return WriteAll(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+void PseudoTerminal::FillLine() {
+    const std::string filler(4096, 'x');
+    while (m_keepAlive >= 0) {
+        const ssize_t n = ::write(m_keepAlive, filler.data(), filler.size());
+        if (n < 0 && errno != EINTR) {
+            return;  // EAGAIN: full
+        }
+    }
+}
+
 std::size_t PseudoTerminal::UnreadInput() const {
     int count = 0;
     // The keep-alive descriptor is a reader of the same slave, so it sees the slave's input queue.

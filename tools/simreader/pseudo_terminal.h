@@ -49,6 +49,11 @@ class PseudoTerminal {
     // to the slave a moment later, so a count of 0 right after a write means little.
     std::size_t UnreadInput() const;
 
+    // Fills the line towards the far side, as a device that takes no more bytes leaves it: writes
+    // from our own slave end until the terminal takes no more. The master reads them as noise
+    // once it reads again.
+    void FillLine();
+
     // Closes both ends, as a pulled USB plug does: the program sees a hang-up. The kernel then
     // discards what the program has not read yet.
     void HangUp();

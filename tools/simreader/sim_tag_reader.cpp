@@ -92,6 +92,8 @@ bool SimTagReader::IsHungUp() const {
 void SimTagReader::SetDeaf(bool deaf) {
     m_deaf.store(deaf, std::memory_order_release);
     Signal();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_lineFull == deaf || m_hungUp; });
 }
 
 void SimTagReader::Signal() {
@@ -134,10 +136,11 @@ void SimTagReader::Serve() {
         if (m_terminal.IsHungUp()) {
             continue;
         }
+        FollowDeafness();
         if (fds[2].revents & POLLOUT) {
             m_waitingForRoom = false;
         }
-        if (fds[2].revents & POLLIN) {
+        if ((fds[2].revents & POLLIN) && !m_lineFull) {
             ReadAvailable();
         }
         if ((fds[2].revents & (POLLHUP | POLLERR | POLLNVAL)) && !m_terminal.IsHungUp()) {
@@ -150,6 +153,21 @@ void SimTagReader::Serve() {
             HangUpOnceRead();
         }
     }
+}
+
+void SimTagReader::FollowDeafness() {
+    const bool deaf = m_deaf.load(std::memory_order_acquire);
+    if (deaf == m_lineFull) {
+        return;
+    }
+    if (deaf) {
+        m_terminal.FillLine();  // this thread alone reads the master: nothing takes the filler
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_lineFull = deaf;
+    }
+    m_changed.notify_all();
 }
 
 void SimTagReader::ReadAvailable() {

@@ -6,7 +6,8 @@
 // every read and write on the terminal.
 // - m_tag, m_scripts: written by the owner (setters, Script) and by the serving thread (commands,
 //   taking the next script), always under m_mutex.
-// - m_frames, m_received, m_hungUp: written by the serving thread alone, under m_mutex, with
+// - m_frames, m_received, m_hungUp, m_lineFull: written by the serving thread alone, under m_mutex,
+// with
 //   m_changed notified after each change; the owner reads them under m_mutex.
 // - m_terminal, m_timer, m_splitter, m_output, m_written, m_waitingForRoom, m_hangUpFrom: the
 //   serving thread's alone once it runs. The terminal's device path and link are fixed before the
@@ -78,7 +79,8 @@ class SimTagReader {
     bool WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // A device that takes no more bytes (flow control held, a full line): while deaf, nothing is
-    // read from the terminal, so the program's writes fill its buffer and then wait.
+    // read from the terminal, whose buffer is full when this returns, so the program's writes
+    // wait. Listening again, the reader takes the filler as noise.
     void SetDeaf(bool deaf);
 
     // Pulls the plug now: both ends of the terminal close and the program sees a hang-up.
@@ -93,6 +95,7 @@ class SimTagReader {
     void Serve();
     void Signal();
     void ReadAvailable();
+    void FollowDeafness();
     void Answer(const std::string& frame, std::chrono::steady_clock::time_point arrived);
     void WriteDue();
     void HangUpOnceRead();
@@ -112,6 +115,7 @@ class SimTagReader {
     std::vector<Frame> m_frames;
     std::string m_received;
     bool m_hungUp = false;
+    bool m_lineFull = false;  // the serving thread's answer to m_deaf
 
     FrameSplitter m_splitter;
     std::deque<Piece> m_output;
