@@ -158,8 +158,9 @@ TEST_F(FloodTest, BusyWindowLosesWholeBurstsUnderOneBox) {
     const std::size_t lost = kFlood - kept;
     ASSERT_GT(lost, 0u);
     EXPECT_EQ(boxes, std::vector<std::string>{"buff full"}) << "one box while it is up";
-    // One post per receive event, however many bytes or bursts it brought.
-    EXPECT_LE(posts, platform::SerialCalls().waitWakeups - calls.waitWakeups);
+    // One post per receive event, however many bytes or bursts it brought (the thread may have
+    // counted its first wake-up before this test took its counts).
+    EXPECT_LE(posts, platform::SerialCalls().waitWakeups - calls.waitWakeups + 1);
     EXPECT_LE(posts, kFlood / 512) << "posts pile up per burst, not per receive event";
     EXPECT_EQ(m_poster.Count(), posts);
 }
@@ -202,17 +203,24 @@ TEST_F(FloodTest, CloseWhileTheRealBuffFullBoxIsUp) {
     platform::InstallMessageBox(m_boxes.get());
 }
 
-// Unsolicited megabytes while no operation runs, the operator answering each box after a third of
-// a second: a handful of boxes at most, nothing kept, and the window can be closed afterwards.
+// Unsolicited megabytes while no operation runs, the operator answering each box a second after it
+// appears: a handful of boxes at most, nothing kept, and the window can be closed afterwards.
 TEST_F(FloodTest, MegabytesWhileIdleCostAHandfulOfBoxesAndNoMemory) {
     platform::InstallMessageBox(&m_qtBox);
     QTimer operatorHand;
-    operatorHand.callOnTimeout([] {
-        if (QMessageBox* box = ShownBuffFullBox()) {
+    QMessageBox* seen = nullptr;
+    Clock::time_point seenAt;
+    operatorHand.callOnTimeout([&] {
+        QMessageBox* box = ShownBuffFullBox();
+        if (box != seen) {
+            seen = box;
+            seenAt = Clock::now();
+        } else if (box != nullptr && Clock::now() - seenAt >= 1s) {
             box->button(QMessageBox::Ok)->click();
+            seen = nullptr;  // the next box may be built where this one was
         }
     });
-    operatorHand.start(300);
+    operatorHand.start(50);
     constexpr std::size_t kFlood = 5 << 20;
     const std::string flood = sim::FloodBytes(kFlood);
     const std::uint64_t readBefore = platform::SerialCalls().bytesRead;
