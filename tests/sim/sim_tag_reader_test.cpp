@@ -123,6 +123,22 @@ TEST_F(SimReaderTest, ScriptsApplyToTheNextFramesInOrder) {
     EXPECT_EQ(far.ReadFor(50ms), "");
 }
 
+TEST_F(SimReaderTest, StoringKeepsAnotherTextThanWasSent) {
+    SimTagReader reader(WithTag({"h", "t", false}));
+    FarSide far(reader.DevicePath());
+    reader.Script(Reply().Storing("bent"));
+    reader.Script(Reply().Storing("worn").Answer("Fail"));
+    reader.Script(Reply().Storing("ignored"));
+
+    far.Send(Frame("Ustraight"));
+    EXPECT_EQ(far.Read(7, 2s), "Success");  // the device does not know it stored something else
+    far.Send(Frame("Wnew"));
+    EXPECT_EQ(far.Read(4, 2s), "Fail");
+    far.Send(Frame("R"));  // a read stores nothing
+    EXPECT_EQ(far.Read(9, 2s), "bent,worn");
+    EXPECT_EQ(far.ReadFor(50ms), "");
+}
+
 TEST_F(SimReaderTest, DelayCountsFromTheEndOfTheFrame) {
     SimTagReader reader(WithTag({"h", "t", false}));
     FarSide far(reader.DevicePath());

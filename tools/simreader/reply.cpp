@@ -35,6 +35,12 @@ Reply Reply::HangingUpAfter(std::size_t bytes) const {
     return changed;
 }
 
+Reply Reply::Storing(std::string text) const {
+    Reply changed = *this;
+    changed.stores = std::move(text);
+    return changed;
+}
+
 std::string FloodBytes(std::size_t n) {
     std::string bytes(n, '\0');
     for (std::size_t i = 0; i < n; ++i) {

@@ -15,6 +15,9 @@ struct Reply {
     // The bytes to answer with (NUL bytes allowed; empty means silence); nothing: the device's
     // own answer. The command takes effect on the tag either way.
     std::optional<std::string> answer;
+    // What a write command puts on the tag instead of its argument, as a worn or faulty tag
+    // would; the answer stays the device's own unless `answer` says otherwise.
+    std::optional<std::string> stores;
     // From the arrival of the frame's 0x04 to the first byte on the wire.
     std::chrono::milliseconds delay{0};
     // Bytes per write; 0 sends everything in one write.
@@ -33,6 +36,7 @@ struct Reply {
     Reply InPieces(std::size_t size, std::chrono::milliseconds gap) const;
     Reply WithGarbage(std::string bytes) const;
     Reply HangingUpAfter(std::size_t bytes) const;
+    Reply Storing(std::string text) const;
 };
 
 inline Reply Silence() {

@@ -203,11 +203,13 @@ void SimTagReader::Answer(const std::string& frame, Clock::time_point arrived) {
     std::string deviceAnswer;
     {
         std::lock_guard lock(m_mutex);
-        deviceAnswer = Execute(m_tag, payload);
         if (!m_scripts.empty()) {
             reply = std::move(m_scripts.front());
             m_scripts.pop_front();
         }
+        deviceAnswer = reply.stores && !payload.empty()
+                           ? Execute(m_tag, std::string(payload.substr(0, 1)) + *reply.stores)
+                           : Execute(m_tag, payload);
         m_frames.push_back({frame, arrived});
     }
     m_changed.notify_all();
