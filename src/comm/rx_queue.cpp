@@ -45,3 +45,12 @@ std::int32_t CRxQueue::GetByte(std::uint8_t* out) {
     m_tail.store(Next(tail), std::memory_order_release);
     return 1;
 }
+
+void AppendWaitingBytes(CRxQueue& queue, std::string& text) {
+    const std::int32_t count = queue.GetCount();
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::uint8_t byte = 0;
+        queue.GetByte(&byte);
+        text.push_back(static_cast<char>(byte));
+    }
+}

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 inline constexpr std::int32_t RX_QUEUE_SIZE = 4192;
 
@@ -30,3 +31,8 @@ class CRxQueue {
     std::atomic<std::int32_t> m_head;
     std::atomic<std::int32_t> m_tail;
 };
+
+// Consumer: moves the bytes waiting on entry to the end of `text`, one character per byte, zero
+// bytes included. Bytes that arrive meanwhile stay for the next call, which the watch thread's
+// next notification brings.
+void AppendWaitingBytes(CRxQueue& queue, std::string& text);

@@ -1,0 +1,25 @@
+#pragma once
+// One exchange with the tag device, as every tag operation runs it, free of any window: the frame,
+// then one second for the answer to arrive. What the caller's wait does meanwhile (dispatch the
+// window's events, or block until the watch thread posts) is the caller's business.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "tag/commands.h"
+
+namespace tag {
+
+// The device answers within this time; whatever arrives later is not part of the answer.
+inline constexpr std::uint32_t kAnswerWaitMs = 1000;
+
+using AnswerWait = std::function<void(std::uint32_t ms)>;
+
+// Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut
+// short gets no answer, so there is no second to wait. A closed port sends nothing, and the wait
+// still keeps its full second.
+bool Exchange(const ByteWriter& write, std::string_view payload, bool portOpen,
+              const AnswerWait& wait);
+
+}  // namespace tag
