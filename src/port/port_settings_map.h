@@ -13,6 +13,12 @@ namespace port {
 
 inline constexpr int kPortCount = 50;
 
+// The selections the four hidden lists start with and, being hidden, keep.
+inline constexpr int kDefaultBaudIndex = 2;
+inline constexpr int kDefaultDataBitsIndex = 3;
+inline constexpr int kDefaultStopBitsIndex = 0;
+inline constexpr int kDefaultParityIndex = 2;
+
 // "COM1" … "COM50" for the list's entries; "COM1" for no selection.
 inline std::string PortNameForIndex(int index) {
     return "COM" + std::to_string(index >= 0 && index < kPortCount ? index + 1 : 1);

@@ -13,8 +13,7 @@
 #include <regex>
 
 #include "sim_test_support.h"
-
-extern char** environ;
+#include "support/spawn_program.h"
 
 namespace simtest {
 namespace {
@@ -37,18 +36,7 @@ class Program {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-        std::vector<std::string> args{SIMREADER_PROGRAM};
-        args.insert(args.end(), options.begin(), options.end());
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        const int rc = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            throw std::system_error(rc, std::generic_category(), "posix_spawn");
-        }
+        m_pid = testsupport::SpawnProgram(SIMREADER_PROGRAM, options, actions);
     }
 
     ~Program() {

@@ -1,0 +1,121 @@
+#include "cli/arguments.h"
+
+#include <string_view>
+#include <vector>
+
+#include "platform/device_map.h"
+
+namespace cli {
+
+const char* const kUsage =
+    "usage: velmora-tag [--port COMn] read [--json]\n"
+    "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
+    "[--verify]\n"
+    "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
+
+namespace {
+
+struct Option {
+    std::string_view name;
+    std::optional<Command> only;  // the command it belongs to; none: every command with a port
+    bool takesValue;
+};
+
+constexpr Option kOptions[] = {
+    {"--port", std::nullopt, true},       {"--json", Command::Read, false},
+    {"--homepage", Command::Write, true}, {"--table-info", Command::Write, true},
+    {"--lock", Command::Write, false},    {"--verify", Command::Write, false},
+};
+
+std::optional<Command> CommandNamed(std::string_view word) {
+    if (word == "read")
+        return Command::Read;
+    if (word == "write")
+        return Command::Write;
+    if (word == "help" || word == "--help" || word == "-h")
+        return Command::Help;
+    return std::nullopt;
+}
+
+// Stores one option's value; why not, when it cannot be taken.
+std::optional<std::string> Store(Arguments& args, std::string_view name, std::string value) {
+    std::optional<std::string>* slot = nullptr;
+    if (name == "--port") {
+        if (!platform::ParseComPortName(value)) {
+            return "'" + value + "' is no port name (COM1, COM2, ...)";
+        }
+        slot = &args.port;
+    } else if (name == "--homepage") {
+        slot = &args.homepage;
+    } else {
+        slot = &args.tableInfo;
+    }
+    *slot = std::move(value);
+    return std::nullopt;
+}
+
+void Set(Arguments& args, std::string_view name) {
+    bool& flag = name == "--json" ? args.json : name == "--lock" ? args.lock : args.verify;
+    flag = true;
+}
+
+}  // namespace
+
+std::variant<Arguments, std::string> ParseArguments(int argc, const char* const* argv) {
+    Arguments args;
+    std::optional<Command> command;
+    std::vector<std::string> operands;
+    std::vector<std::pair<std::string_view, std::optional<Command>>> seen;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        const Option* option = nullptr;
+        for (const Option& o : kOptions) {
+            if (o.name == word) {
+                option = &o;
+            }
+        }
+        if (option == nullptr) {
+            if (word.starts_with("-") && word != "--help" && word != "-h") {
+                return "unknown option '" + std::string(word) + "'";
+            }
+            if (!command) {
+                command = CommandNamed(word);
+                if (!command) {
+                    return "unknown command '" + std::string(word) + "'";
+                }
+            } else {
+                operands.emplace_back(word);
+            }
+            continue;
+        }
+        for (const auto& [name, unused] : seen) {
+            if (name == word) {
+                return std::string(word) + " is given twice";
+            }
+        }
+        seen.emplace_back(option->name, option->only);
+        if (!option->takesValue) {
+            Set(args, word);
+        } else if (i + 1 == argc) {
+            return std::string(word) + " needs a value";
+        } else if (std::optional<std::string> why = Store(args, word, argv[++i])) {
+            return *why;
+        }
+    }
+    if (!command) {
+        return "no command given";
+    }
+    args.command = *command;
+    for (const auto& [name, only] : seen) {
+        const bool fits = only ? *only == args.command : args.command != Command::Help;
+        if (!fits) {
+            return std::string(name) + " does not go with this command";
+        }
+    }
+    if (!operands.empty()) {
+        return "unexpected '" + operands[0] + "'";
+    }
+    return args;
+}
+
+}  // namespace cli

@@ -1,0 +1,27 @@
+#pragma once
+// The command line of velmora-tag: which command, with which options.
+
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace cli {
+
+enum class Command { Read, Write, Help };
+
+struct Arguments {
+    Command command = Command::Help;
+    std::optional<std::string> port;       // --port; otherwise port_info.txt decides
+    bool json = false;                     // read
+    std::optional<std::string> homepage;   // write
+    std::optional<std::string> tableInfo;  // write
+    bool lock = false;                     // write
+    bool verify = false;                   // write
+};
+
+// The arguments, or why they make no command (for the operator, without the usage text).
+std::variant<Arguments, std::string> ParseArguments(int argc, const char* const* argv);
+
+extern const char* const kUsage;
+
+}  // namespace cli

@@ -1,0 +1,32 @@
+#pragma once
+// The commands of velmora-tag; each returns the program's exit status.
+
+#include <optional>
+
+#include "cli/arguments.h"
+#include "cli/port_session.h"
+
+namespace cli {
+
+enum ExitStatus : int {
+    kSuccess = 0,
+    kDeviceSaidNo = 1,  // a write not answered "Success", a failed verify, no answer to a read
+    kBadInput = 2,      // refused before anything was sent, with the reason
+    kPortFailed = 3,    // the port could not be opened
+};
+
+int RunRead(const Arguments& args);
+int RunWrite(const Arguments& args);
+
+// Opens the port that --port or port_info.txt names. Nothing when it is open; else the exit
+// status, after the reason on standard error.
+std::optional<int> OpenChosenPort(PortSession& session, const Arguments& args);
+
+// "velmora-tag: " and the text on standard error.
+void Complain(const std::string& text);
+
+// Commands end here once their port is closed: a Ctrl+C that was held back while the tag was
+// being worked on now ends the program as it would have.
+int Finish(int status);
+
+}  // namespace cli

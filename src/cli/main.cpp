@@ -1,0 +1,29 @@
+// velmora-tag: the tag operations of the window from a command line, for scripts and batches.
+
+#include <iostream>
+#include <variant>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "platform/console.h"
+
+int main(int argc, char** argv) {
+    const auto parsed = cli::ParseArguments(argc, argv);
+    if (const auto* why = std::get_if<std::string>(&parsed)) {
+        cli::Complain(*why);
+        std::cerr << cli::kUsage;
+        return cli::kBadInput;
+    }
+    const cli::Arguments& args = std::get<cli::Arguments>(parsed);
+    platform::DeferInterrupt();
+    switch (args.command) {
+        case cli::Command::Read:
+            return cli::RunRead(args);
+        case cli::Command::Write:
+            return cli::RunWrite(args);
+        case cli::Command::Help:
+            break;
+    }
+    std::cout << cli::kUsage;
+    return cli::kSuccess;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The serial channel as velmora-tag uses it: one port, open for the whole run, and the exchange
+// with the tag device.
+//
+// There is no window: this object stands in for it. It installs itself as the poster of
+// WM_RX_NOTIFY, and its answer wait blocks on a condition variable until the watch thread posts or
+// the second is over, then drains the receive queue as the window's handler does.
+//
+// Threads: the watch thread calls Post (and only that); everything else runs on the main thread.
+// `m_notified` is shared, under `m_mutex`. The destructor closes the port, which joins the watch
+// thread, before it takes the poster away, so no post can reach a poster that is going.
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "comm/comm_channel.h"
+#include "platform/window_post.h"
+
+namespace cli {
+
+class PortSession : private platform::WindowPoster {
+  public:
+    PortSession();
+    ~PortSession() override;
+    PortSession(const PortSession&) = delete;
+    PortSession& operator=(const PortSession&) = delete;
+
+    // Nothing when the port is open; else the operator's reason.
+    std::optional<std::string> Open(const PortSettings& settings);
+    const std::string& PortName() const { return m_portName; }
+
+    struct Answer {
+        bool sent = false;  // the frame went out whole
+        std::string text;   // what arrived within the second
+    };
+    // One frame and its second. Bytes that came in since the last exchange (a late answer) are
+    // thrown away first, as every tag operation of the window empties the text before it sends.
+    Answer Exchange(std::string_view payload);
+
+  private:
+    void Post(platform::WindowHandle window, std::uint32_t message) override;
+    void WaitForAnswer(std::uint32_t ms);
+    void TakeNotifications();
+
+    CCommChannel m_comm;
+    std::string m_portName;
+    std::string m_received;
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::uint64_t m_notified = 0;
+};
+
+}  // namespace cli

@@ -1,0 +1,65 @@
+// read and write: one tag, the window's READ and WRITE from a script.
+
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/tag_actions.h"
+#include "cli/text_out.h"
+
+namespace cli {
+
+int RunRead(const Arguments& args) {
+    int status = kSuccess;
+    {
+        PortSession session;
+        if (std::optional<int> failed = OpenChosenPort(session, args)) {
+            return *failed;
+        }
+        const std::optional<tag::ReadAnswer> answer = ReadTag(session);
+        if (!answer) {
+            Complain("no answer from the device on " + session.PortName() +
+                     " (no tag on the reader?)");
+            status = kDeviceSaidNo;
+        } else if (args.json) {
+            std::cout << "{\"homepage\": " << JsonString(answer->homepage)
+                      << ", \"table_info\": " << JsonString(answer->tableInfo) << "}\n";
+        } else {
+            std::cout << "homepage: " << answer->homepage << "\ntable info: " << answer->tableInfo
+                      << "\n";
+        }
+    }
+    return Finish(status);
+}
+
+int RunWrite(const Arguments& args) {
+    const TagWrite items{args.homepage.value_or(""), args.tableInfo.value_or(""), args.lock};
+    if (std::optional<std::string> why = CheckTagWrite(items, "--lock")) {
+        Complain(*why);
+        return kBadInput;
+    }
+    int status = kSuccess;
+    {
+        PortSession session;
+        if (std::optional<int> failed = OpenChosenPort(session, args)) {
+            return *failed;
+        }
+        const WriteReport report = WriteTag(session, items, args.verify);
+        if (!report.homepagePayload.empty()) {
+            std::cout << "sent " << Quoted(report.homepagePayload) << ", answer "
+                      << Quoted(report.homepageAnswer) << "\n";
+        }
+        if (!report.tableInfoPayload.empty()) {
+            std::cout << "sent " << Quoted(report.tableInfoPayload) << ", answer "
+                      << Quoted(report.tableInfoAnswer) << "\n";
+        }
+        if (!report.Succeeded()) {
+            Complain(report.failure);
+            status = kDeviceSaidNo;
+        } else {
+            std::cout << (report.verified ? "written and verified" : "written") << "\n";
+        }
+    }
+    return Finish(status);
+}
+
+}  // namespace cli

@@ -1,0 +1,47 @@
+#pragma once
+// What velmora-tag does to the tag on the reader: the window's READ and WRITE without their
+// boxes, and the read-back that checks a write.
+
+#include <optional>
+#include <string>
+
+#include "cli/port_session.h"
+#include "tag/answers.h"
+
+namespace cli {
+
+struct TagWrite {
+    std::string homepage;   // as the operator gave it, "http://" and commas included
+    std::string tableInfo;  // as given
+    bool lock = false;
+};
+
+// Whether an item is written: the window writes nothing for an item made only of spaces.
+bool IsPresent(std::string_view item);
+
+// Why the window's boxes would not take these items, or why nothing would be written; nothing
+// when they can go out. `lockName` is how the operator spells the lock ("--lock", "lock").
+std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName);
+
+// Nothing when the device did not answer at all; an empty tag answers ",".
+std::optional<tag::ReadAnswer> ReadTag(PortSession& session);
+
+struct WriteReport {
+    // Payloads as sent and the device's answers; empty for an item not written.
+    std::string homepagePayload;
+    std::string homepageAnswer;
+    std::string tableInfoPayload;
+    std::string tableInfoAnswer;
+    std::optional<std::string> readBack;  // the read-back's answer, when there was one
+    bool verified = false;
+    std::string failure;  // empty: every write said "Success" (and the read-back matched)
+
+    bool Succeeded() const { return failure.empty(); }
+};
+
+// The items present (not empty once spaces are removed), homepage first, each judged by the
+// "Success" test; then, with `verify` and both writes successful, a READ whose items must equal
+// what was sent. `items` must have passed CheckTagWrite.
+WriteReport WriteTag(PortSession& session, const TagWrite& items, bool verify);
+
+}  // namespace cli

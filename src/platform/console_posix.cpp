@@ -1,0 +1,111 @@
+// Ctrl+C on POSIX: SIGINT's handler only raises a flag and writes a byte into a self-pipe; the
+// main thread's input wait polls that pipe beside standard input, so it returns whichever thread
+// the kernel chose to take the signal. SA_RESTART keeps the other threads' calls (the watch
+// thread's poll, the log's writes) from failing with EINTR because of it.
+//
+// Input is read from the descriptor, not through stdio, so that a line waiting in a buffer can
+// never hide from poll; what arrives beyond the line stays in `g_pending` for the next call.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "platform/console.h"
+
+namespace platform {
+namespace {
+std::atomic<bool> g_interrupted{false};
+int g_wakeRead = -1;
+int g_wakeWrite = -1;
+std::string g_pending;  // main thread only
+bool g_inputEnded = false;
+
+void OnInterrupt(int) {
+    const int saved = errno;
+    g_interrupted.store(true);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_wakeWrite, &byte, 1);
+    errno = saved;
+}
+
+bool TakeLine(std::string& line) {
+    const std::size_t end = g_pending.find('\n');
+    if (end == std::string::npos) {
+        return false;
+    }
+    line = g_pending.substr(0, end > 0 && g_pending[end - 1] == '\r' ? end - 1 : end);
+    g_pending.erase(0, end + 1);
+    return true;
+}
+}  // namespace
+
+bool IsStandardOutputTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+void DeferInterrupt() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;  // Ctrl+C then ends the process as usual: abrupt, but never ignored
+    }
+    g_wakeRead = fds[0];
+    g_wakeWrite = fds[1];
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() {
+    return g_interrupted.load();
+}
+
+void EndAsInterrupted() {
+    ::signal(SIGINT, SIG_DFL);
+    ::raise(SIGINT);
+    ::_exit(128 + SIGINT);  // only if the signal is blocked in this thread
+}
+
+InputResult ReadInputLine(std::string& line) {
+    for (;;) {
+        if (g_interrupted.load()) {
+            return InputResult::Interrupted;
+        }
+        if (TakeLine(line)) {
+            return InputResult::Line;
+        }
+        if (g_inputEnded) {
+            if (g_pending.empty()) {
+                return InputResult::End;
+            }
+            line = std::move(g_pending);
+            g_pending.clear();
+            return InputResult::Line;
+        }
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            g_inputEnded = true;
+            continue;
+        }
+        if (fds[0].revents == 0) {
+            continue;  // the wake pipe: the interrupt test above answers it
+        }
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n > 0) {
+            g_pending.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+            g_inputEnded = true;
+        }
+    }
+}
+
+}  // namespace platform

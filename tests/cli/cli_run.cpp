@@ -1,0 +1,140 @@
+#include "cli_run.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+
+#include "support/spawn_program.h"
+#include "support/wait_until.h"
+
+namespace clitest {
+namespace {
+
+void AppendAvailable(int fd, std::string& text) {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+CliRun::CliRun(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    int in[2];
+    int out[2];
+    int err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
+        ::pipe2(err, O_CLOEXEC) != 0) {
+        throw std::system_error(errno, std::generic_category(), "pipe2");
+    }
+    m_in = sim::UniqueFd(in[1]);
+    m_outPipe = sim::UniqueFd(out[0]);
+    m_errPipe = sim::UniqueFd(err[0]);
+    const sim::UniqueFd inRead(in[0]);
+    const sim::UniqueFd outWrite(out[1]);
+    const sim::UniqueFd errWrite(err[1]);
+    // Only our ends read without blocking; the program gets ordinary descriptors.
+    ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(err[0], F_SETFL, O_NONBLOCK);
+    // A program that ends without reading all its input must not kill the test with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    m_pid = testsupport::SpawnProgram(VELMORA_TAG_PROGRAM, args, actions);
+}
+
+CliRun::~CliRun() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+}
+
+void CliRun::Input(std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(m_in.Get(), text.data(), text.size());
+        if (n <= 0) {
+            return;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void CliRun::CloseInput() {
+    m_in.Reset();
+}
+
+void CliRun::Signal(int signal) const {
+    ::kill(m_pid, signal);
+}
+
+void CliRun::Collect() {
+    AppendAvailable(m_outPipe.Get(), m_out);
+    AppendAvailable(m_errPipe.Get(), m_err);
+}
+
+bool CliRun::Await(std::string_view text, std::chrono::milliseconds timeout) {
+    std::size_t at = std::string::npos;
+    testsupport::WaitUntil(
+        [&] {
+            Collect();
+            at = m_out.find(text, m_searchFrom);
+            return at != std::string::npos;
+        },
+        timeout);
+    if (at == std::string::npos) {
+        return false;
+    }
+    m_searchFrom = at + text.size();
+    return true;
+}
+
+std::optional<CliRun::Ending> CliRun::Wait(std::chrono::milliseconds timeout) {
+    CloseInput();
+    int status = 0;
+    rusage usage{};
+    if (!testsupport::WaitUntil(
+            [&] {
+                Collect();
+                return ::wait4(m_pid, &status, WNOHANG, &usage) == m_pid;
+            },
+            timeout)) {
+        return std::nullopt;
+    }
+    m_pid = -1;
+    Collect();
+    Ending ending;
+    const auto micros = [](const timeval& t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
+    };
+    ending.cpu = micros(usage.ru_utime) + micros(usage.ru_stime);
+    if (WIFEXITED(status)) {
+        ending.status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        ending.signal = WTERMSIG(status);
+    }
+    return ending;
+}
+
+RunResult RunToEnd(const std::vector<std::string>& args, const std::filesystem::path& folder,
+                   std::string_view input) {
+    CliRun run(args, folder);
+    run.Input(input);
+    const std::optional<CliRun::Ending> ending = run.Wait();
+    return {ending.value_or(CliRun::Ending{}), run.Output(), run.Errors()};
+}
+
+}  // namespace clitest

@@ -1,0 +1,224 @@
+// velmora-tag end to end: the real program against the simulated reader, as a script runs it.
+// Every exchange costs the device's one-second answer wait, so cases share runs where they can.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli_run.h"
+#include "platform/device_map.h"
+#include "simreader/sim_tag_reader.h"
+#include "support/temp_config_home.h"
+
+namespace clitest {
+namespace {
+
+using sim::Reply;
+using sim::TagState;
+
+constexpr char kPort[] = "COM7";
+
+class VelmoraTag : public ::testing::Test {
+  protected:
+    VelmoraTag() { std::filesystem::create_directories(m_folder); }
+
+    RunResult Run(const std::vector<std::string>& args, std::string_view input = {}) {
+        return RunToEnd(args, m_folder, input);
+    }
+
+    void WriteFile(const std::string& name, const std::string& text) {
+        std::ofstream(m_folder / name, std::ios::binary) << text;
+    }
+
+    // The payloads of the frames the reader has received from the `from`th on.
+    std::vector<std::string> Payloads(std::size_t from = 0) const {
+        std::vector<std::string> payloads;
+        const auto frames = m_reader.Frames();
+        for (std::size_t i = from; i < frames.size(); ++i) {
+            payloads.push_back(frames[i].bytes.substr(1, frames[i].bytes.size() - 2));
+        }
+        return payloads;
+    }
+
+    testsupport::TempConfigHome m_config;
+    std::filesystem::path m_folder = m_config.Path() / "work";
+    sim::SimTagReader m_reader{{.portName = kPort, .tag = {}, .log = {}}};
+};
+
+TEST_F(VelmoraTag, ReadsTheTagOnTheWindowsLastPort) {
+    WriteFile("port_info.txt", std::string(kPort) + "\n2\n3\n0\n2\n");
+    m_reader.SetTag({"ex\"am\\ple", "caf\xE9", false});
+
+    RunResult plain = Run({"read"});
+    EXPECT_EQ(plain.ending.status, 0) << plain.err;
+    // The second's wait blocks until the answer comes or the time is up: a loop that polls
+    // would burn most of it.
+    EXPECT_LT(plain.ending.cpu, 300ms);
+    EXPECT_EQ(plain.out, "homepage: ex\"am\\ple\ntable info: caf\xE9\n");
+
+    RunResult json = Run({"read", "--json"});
+    EXPECT_EQ(json.ending.status, 0) << json.err;
+    EXPECT_EQ(json.out, R"({"homepage": "ex\"am\\ple", "table_info": "caf\udce9"})"
+                        "\n");
+
+    m_reader.Script(sim::Silence());
+    RunResult silent = Run({"--port", kPort, "read"});
+    EXPECT_EQ(silent.ending.status, 1);
+    EXPECT_NE(silent.err.find("no answer"), std::string::npos) << silent.err;
+    EXPECT_EQ(silent.out, "");
+
+    EXPECT_EQ(Payloads(), (std::vector<std::string>{"R", "R", "R"}));
+}
+
+struct WriteCase {
+    const char* name;
+    TagState start;
+    std::vector<Reply> scripts;
+    std::vector<std::string> args;
+    std::vector<std::string> payloads;
+    int status;
+    TagState end;
+    const char* complaint;  // part of standard error; empty when there must be none
+};
+
+TEST_F(VelmoraTag, WritesWhatTheWindowWouldAndChecksIt) {
+    const std::vector<WriteCase> cases = {
+        {"unlocked, both items, http:// and commas removed",
+         {},
+         {},
+         {"--homepage", "http://ex,ample.com", "--table-info", " T 1"},
+         {"Uexample.com", "W T 1"},
+         0,
+         {"example.com", " T 1", false},
+         ""},
+        {"locked", {}, {}, {"--homepage", "x", "--lock"}, {"Lx"}, 0, {"x", "", true}, ""},
+        {"an item of spaces only is not written",
+         {"h", "t", false},
+         {},
+         {"--homepage", "a", "--table-info", "   "},
+         {"Ua"},
+         0,
+         {"a", "t", false},
+         ""},
+        {"verified",
+         {},
+         {},
+         {"--verify", "--homepage", "a", "--table-info", "b"},
+         {"Ua", "Wb", "R"},
+         0,
+         {"a", "b", false},
+         ""},
+        {"verify catches a tag that keeps something else",
+         {},
+         {Reply(), Reply().Storing("worn")},
+         {"--verify", "--homepage", "a", "--table-info", "b"},
+         {"Ua", "Wb", "R"},
+         1,
+         {"a", "worn", false},
+         "verify failed: table info sent \"b\", the tag holds \"worn\""},
+        {"a refusal is a failure and skips the read-back",
+         {"old", "", true},
+         {},
+         {"--homepage", "new", "--verify"},
+         {"Unew"},
+         1,
+         {"old", "", true},
+         "homepage write failed: the device answered \"Locked\""},
+        {"an answer other than Success",
+         {},
+         {Reply().Answer("Success\r\n")},
+         {"--table-info", "x"},
+         {"Wx"},
+         1,
+         {"", "x", false},
+         "the device answered \"Success\\x0d\\x0a\""},
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_reader.SetTag(c.start);
+        for (const Reply& reply : c.scripts) {
+            m_reader.Script(reply);
+        }
+        const std::size_t before = m_reader.Frames().size();
+        std::vector<std::string> args{"--port", kPort, "write"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+
+        const RunResult run = Run(args);
+        EXPECT_EQ(run.ending.status, c.status) << run.err;
+        EXPECT_EQ(Payloads(before), c.payloads);
+        const TagState tag = m_reader.Tag();
+        EXPECT_EQ(tag.homepage, c.end.homepage);
+        EXPECT_EQ(tag.tableInfo, c.end.tableInfo);
+        EXPECT_EQ(tag.locked, c.end.locked);
+        if (*c.complaint == '\0') {
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_NE(run.err.find(c.complaint), std::string::npos) << run.err;
+        }
+    }
+}
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* reason;  // part of standard error
+};
+
+TEST_F(VelmoraTag, RefusesBadInputBeforeSendingAnything) {
+    const std::string port = kPort;
+    const std::vector<RefusalCase> cases = {
+        {"homepage over 60 bytes",
+         {"--port", port, "write", "--homepage", std::string(61, 'h')},
+         "61 bytes long; the tag takes at most 60"},
+        {"table info over 12 bytes",
+         {"--port", port, "write", "--table-info", "ABCDEFGHIJKLM"},
+         "13 bytes long; the tag takes at most 12"},
+        {"six Korean characters are 18 bytes",
+         {"--port", port, "write", "--table-info", "\uD55C\uAD6D\uC5B4\uD55C\uAD6D\uC5B4"},
+         "18 bytes long"},
+        {"frame byte in the homepage",
+         {"--port", port, "write", "--homepage", "a\x04Lb"},
+         "control character"},
+        {"line end in the table info",
+         {"--port", port, "write", "--table-info", "x\n"},
+         "control character"},
+        {"nothing to write", {"--port", port, "write"}, "nothing to write"},
+        {"spaces only",
+         {"--port", port, "write", "--homepage", "  ", "--table-info", " "},
+         "nothing to write"},
+        {"lock without a homepage",
+         {"--port", port, "write", "--lock", "--table-info", "x"},
+         "no homepage to write"},
+        {"unknown option", {"--port", port, "read", "--force"}, "unknown option"},
+        {"option of another command", {"--port", port, "write", "--json"}, "does not go with"},
+        {"option without its value", {"write", "--homepage"}, "needs a value"},
+        {"option twice", {"write", "--homepage", "a", "--homepage", "b"}, "given twice"},
+        {"no port name", {"--port", "ttyS0", "read"}, "no port name"},
+        {"no command", {"--port", port}, "no command"},
+        {"unknown command", {"erase"}, "unknown command"},
+        {"no port and no port_info.txt", {"read"}, "no port"},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunResult run = Run(c.args);
+        EXPECT_EQ(run.ending.status, 2);
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    }
+    WriteFile("port_info.txt", "COM7\nfast\n");
+    const RunResult run = Run({"read"});
+    EXPECT_EQ(run.ending.status, 2);
+    EXPECT_NE(run.err.find("port_info.txt is not as the window writes it"), std::string::npos);
+
+    EXPECT_EQ(m_reader.Received(), "");
+}
+
+TEST_F(VelmoraTag, APortThatCannotBeOpenedIsStatusThree) {
+    std::filesystem::create_symlink(m_config.Path() / "unplugged",
+                                    platform::DeviceMapFolder() / "COM9");
+    const RunResult run = Run({"--port", "COM9", "write", "--homepage", "a"});
+    EXPECT_EQ(run.ending.status, 3);
+    EXPECT_NE(run.err.find("cannot open COM9"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace clitest
