@@ -11,6 +11,7 @@ const char* const kUsage =
     "usage: velmora-tag [--port COMn] read [--json]\n"
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
     "[--verify]\n"
+    "       velmora-tag ports\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
 
 namespace {
@@ -32,6 +33,8 @@ std::optional<Command> CommandNamed(std::string_view word) {
         return Command::Read;
     if (word == "write")
         return Command::Write;
+    if (word == "ports")
+        return Command::Ports;
     if (word == "help" || word == "--help" || word == "-h")
         return Command::Help;
     return std::nullopt;
@@ -107,7 +110,8 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     }
     args.command = *command;
     for (const auto& [name, only] : seen) {
-        const bool fits = only ? *only == args.command : args.command != Command::Help;
+        const bool fits = only ? *only == args.command
+                               : args.command != Command::Ports && args.command != Command::Help;
         if (!fits) {
             return std::string(name) + " does not go with this command";
         }

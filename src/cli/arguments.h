@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Read, Write, Help };
+enum class Command { Read, Write, Ports, Help };
 
 struct Arguments {
     Command command = Command::Help;

@@ -196,6 +196,7 @@ TEST_F(VelmoraTag, RefusesBadInputBeforeSendingAnything) {
         {"no port name", {"--port", "ttyS0", "read"}, "no port name"},
         {"no command", {"--port", port}, "no command"},
         {"unknown command", {"erase"}, "unknown command"},
+        {"a port for ports", {"--port", port, "ports"}, "does not go with"},
         {"no port and no port_info.txt", {"read"}, "no port"},
     };
     for (const RefusalCase& c : cases) {
@@ -218,6 +219,23 @@ TEST_F(VelmoraTag, APortThatCannotBeOpenedIsStatusThree) {
     const RunResult run = Run({"--port", "COM9", "write", "--homepage", "a"});
     EXPECT_EQ(run.ending.status, 3);
     EXPECT_NE(run.err.find("cannot open COM9"), std::string::npos) << run.err;
+}
+
+TEST_F(VelmoraTag, ListsThePortsThatStandForADevice) {
+    const std::filesystem::path map = platform::DeviceMapFolder();
+    std::filesystem::create_symlink("/dev/null", map / "COM2");
+    std::filesystem::create_symlink(m_config.Path() / "unplugged", map / "COM3");
+    std::filesystem::create_symlink(m_folder, map / "COM4");  // no device at all
+
+    const RunResult run = Run({"ports"});
+    EXPECT_EQ(run.ending.status, 0);
+    const std::string simulated = m_reader.Link().string() + " -> " + m_reader.DevicePath() + "\n";
+    EXPECT_NE(run.out.find("COM7  " + simulated), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("COM2  " + (map / "COM2").string() + " -> /dev/null\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("COM3 "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("COM4 "), std::string::npos) << run.out;
 }
 
 }  // namespace
