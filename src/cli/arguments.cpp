@@ -11,6 +11,7 @@ const char* const kUsage =
     "usage: velmora-tag [--port COMn] read [--json]\n"
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
     "[--verify]\n"
+    "       velmora-tag [--port COMn] batch FILE.csv\n"
     "       velmora-tag ports\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
 
@@ -29,14 +30,16 @@ constexpr Option kOptions[] = {
 };
 
 std::optional<Command> CommandNamed(std::string_view word) {
-    if (word == "read")
-        return Command::Read;
-    if (word == "write")
-        return Command::Write;
-    if (word == "ports")
-        return Command::Ports;
-    if (word == "help" || word == "--help" || word == "-h")
-        return Command::Help;
+    constexpr std::pair<std::string_view, Command> kCommands[] = {
+        {"read", Command::Read},   {"write", Command::Write}, {"batch", Command::Batch},
+        {"ports", Command::Ports}, {"help", Command::Help},   {"--help", Command::Help},
+        {"-h", Command::Help},
+    };
+    for (const auto& [name, command] : kCommands) {
+        if (name == word) {
+            return command;
+        }
+    }
     return std::nullopt;
 }
 
@@ -116,8 +119,15 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
             return std::string(name) + " does not go with this command";
         }
     }
-    if (!operands.empty()) {
-        return "unexpected '" + operands[0] + "'";
+    const std::size_t wanted = args.command == Command::Batch ? 1 : 0;
+    if (operands.size() > wanted) {
+        return "unexpected '" + operands[wanted] + "'";
+    }
+    if (operands.size() < wanted) {
+        return "batch needs the CSV file";
+    }
+    if (wanted == 1) {
+        args.csvPath = operands[0];
     }
     return args;
 }

@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Read, Write, Ports, Help };
+enum class Command { Read, Write, Batch, Ports, Help };
 
 struct Arguments {
     Command command = Command::Help;
@@ -17,6 +17,7 @@ struct Arguments {
     std::optional<std::string> tableInfo;  // write
     bool lock = false;                     // write
     bool verify = false;                   // write
+    std::string csvPath;                   // batch
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).

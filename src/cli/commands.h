@@ -17,6 +17,7 @@ enum ExitStatus : int {
 
 int RunRead(const Arguments& args);
 int RunWrite(const Arguments& args);
+int RunBatch(const Arguments& args);
 int RunPorts();
 
 // Opens the port that --port or port_info.txt names. Nothing when it is open; else the exit

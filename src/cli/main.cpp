@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
             return cli::RunRead(args);
         case cli::Command::Write:
             return cli::RunWrite(args);
+        case cli::Command::Batch:
+            return cli::RunBatch(args);
         case cli::Command::Ports:
             return cli::RunPorts();
         case cli::Command::Help:

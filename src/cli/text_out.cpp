@@ -48,8 +48,8 @@ std::size_t Utf8SequenceLength(std::string_view bytes) {
 
 }  // namespace
 
-std::string Quoted(std::string_view bytes) {
-    std::string text = "\"";
+std::string Escaped(std::string_view bytes) {
+    std::string text;
     for (const char c : bytes) {
         if (tag::IsControlCharacter(c) || c == '"' || c == '\\') {
             text += Hex("\\x%02x", static_cast<unsigned char>(c));
@@ -57,7 +57,11 @@ std::string Quoted(std::string_view bytes) {
             text += c;
         }
     }
-    return text + "\"";
+    return text;
+}
+
+std::string Quoted(std::string_view bytes) {
+    return "\"" + Escaped(bytes) + "\"";
 }
 
 std::string JsonString(std::string_view bytes) {

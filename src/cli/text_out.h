@@ -6,9 +6,11 @@
 
 namespace cli {
 
-// Control bytes, quotes and backslashes as \xNN inside double quotes; everything else, UTF-8
-// included, as it is. A device's answer can hold anything, and a line end in it must not break
-// the line it is reported on.
+// Control bytes, quotes and backslashes as \xNN; everything else, UTF-8 included, as it is. A
+// device's answer can hold anything, and a line end in it must not break the line it is
+// reported on.
+std::string Escaped(std::string_view bytes);
+// The same inside double quotes.
 std::string Quoted(std::string_view bytes);
 
 // A JSON string literal. Valid UTF-8 passes; a byte that is not (a tag written from another code

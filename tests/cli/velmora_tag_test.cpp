@@ -198,12 +198,35 @@ TEST_F(VelmoraTag, RefusesBadInputBeforeSendingAnything) {
         {"unknown command", {"erase"}, "unknown command"},
         {"a port for ports", {"--port", port, "ports"}, "does not go with"},
         {"no port and no port_info.txt", {"read"}, "no port"},
+        {"batch without its file", {"--port", port, "batch"}, "needs the CSV file"},
+        {"batch file missing", {"--port", port, "batch", "absent.csv"}, "cannot read absent.csv"},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         const RunResult run = Run(c.args);
         EXPECT_EQ(run.ending.status, 2);
         EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    }
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"", "empty.csv is empty"},
+        {"homepage,lock\n", "line 1: the header must be homepage,table_info,lock"},
+        {"homepage,table_info,lock\n", "has no rows"},
+        {"homepage,table_info,lock\na,b,0\na,b\n", "line 3: 2 fields"},
+        {"homepage,table_info,lock\r\na,b,yes\r\n", "line 2: lock is 'yes'"},
+        {"homepage,table_info,lock\n\"a,b\n", "line 2: a quote that is never closed"},
+        {"homepage,table_info,lock\na\"b\",c,0\n", "line 2: a quote inside an unquoted"},
+        {"homepage,table_info,lock\n\"a\"b,c,0\n", "line 2: text after a closing quote"},
+        {"homepage,table_info,lock\na,b,0\n\n , ,0\n", "line 4: nothing to write"},
+        {"homepage,table_info,lock\na,0123456789ABC,0\n", "line 2: the table info is 13 bytes"},
+        {"homepage,table_info,lock\na\tb,,0\n", "line 2: the homepage holds a control"},
+        {"homepage,table_info,lock\n,START,1\n", "line 2: lock 1 locks the homepage"},
+    };
+    for (const auto& [text, reason] : files) {
+        SCOPED_TRACE(text);
+        WriteFile("empty.csv", text);
+        const RunResult run = Run({"--port", port, "batch", "empty.csv"}, "\n\n\n");
+        EXPECT_EQ(run.ending.status, 2);
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
     }
     WriteFile("port_info.txt", "COM7\nfast\n");
     const RunResult run = Run({"read"});
@@ -219,6 +242,48 @@ TEST_F(VelmoraTag, APortThatCannotBeOpenedIsStatusThree) {
     const RunResult run = Run({"--port", "COM9", "write", "--homepage", "a"});
     EXPECT_EQ(run.ending.status, 3);
     EXPECT_NE(run.err.find("cannot open COM9"), std::string::npos) << run.err;
+}
+
+TEST_F(VelmoraTag, BatchWritesEachTagTheOperatorPlaces) {
+    // A spreadsheet's file: byte order mark, CR LF, quoted fields.
+    WriteFile("tags.csv",
+              "\xEF\xBB\xBFhomepage,table_info,lock\r\n"
+              "http://a.example,T1,0\r\n"
+              "\"b,c\",,\r\n"
+              "\r\n"
+              "d,\"x\"\"y\",1\r\n"
+              "e,,\r\n");
+    CliRun run({"--port", kPort, "batch", "tags.csv"}, m_folder);
+    run.Input("\ns\nwhat?\n\nyes\n");
+    ASSERT_TRUE(run.Await("line 6: homepage \"e\". Place the tag"));
+    const std::size_t sent = m_reader.Frames().size();
+    run.Input("q\n");
+    const std::optional<CliRun::Ending> ending = run.Wait();
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->status, 0) << run.Errors();
+    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Ua.example", "WT1", "R", "Ld", "Wx\"y", "R"}));
+    EXPECT_EQ(m_reader.Frames().size(), sent);  // q sent nothing
+    EXPECT_EQ(run.Output(),
+              "line 2: homepage \"http://a.example\" table info \"T1\". Place the tag: Enter "
+              "writes, s skips, q stops.\n"
+              "line 2: written and verified\n"
+              "line 3: homepage \"b,c\". Place the tag: Enter writes, s skips, q stops.\n"
+              "line 3: skipped\n"
+              "line 5: homepage \"d\" LOCKED table info \"x\\x22y\". Place the tag: Enter "
+              "writes, s skips, q stops.\n"
+              "'what?'? Enter writes line 5, s skips it, q stops.\n"
+              "line 5 locks its tag's homepage for good. Type yes to lock the tags of this batch:\n"
+              "line 5: written and verified\n"
+              "line 6: homepage \"e\". Place the tag: Enter writes, s skips, q stops.\n"
+              "2 written, 0 failed, 1 skipped\n");
+
+    // Without a yes, nothing of a LOCK row goes out.
+    const RunResult unconfirmed = Run({"--port", kPort, "batch", "tags.csv"}, "s\ns\n\ny\n");
+    EXPECT_EQ(unconfirmed.ending.status, 0);
+    EXPECT_NE(unconfirmed.out.find("locking not confirmed: stopped before line 5"),
+              std::string::npos)
+        << unconfirmed.out;
+    EXPECT_EQ(m_reader.Frames().size(), sent);
 }
 
 TEST_F(VelmoraTag, ListsThePortsThatStandForADevice) {
