@@ -11,7 +11,7 @@ const char* const kUsage =
     "usage: velmora-tag [--port COMn] read [--json]\n"
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
     "[--verify]\n"
-    "       velmora-tag [--port COMn] batch FILE.csv\n"
+    "       velmora-tag [--port COMn] batch FILE.csv [--log results.csv [--resume]]\n"
     "       velmora-tag ports\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
 
@@ -27,6 +27,7 @@ constexpr Option kOptions[] = {
     {"--port", std::nullopt, true},       {"--json", Command::Read, false},
     {"--homepage", Command::Write, true}, {"--table-info", Command::Write, true},
     {"--lock", Command::Write, false},    {"--verify", Command::Write, false},
+    {"--log", Command::Batch, true},      {"--resume", Command::Batch, false},
 };
 
 std::optional<Command> CommandNamed(std::string_view word) {
@@ -53,15 +54,20 @@ std::optional<std::string> Store(Arguments& args, std::string_view name, std::st
         slot = &args.port;
     } else if (name == "--homepage") {
         slot = &args.homepage;
-    } else {
+    } else if (name == "--table-info") {
         slot = &args.tableInfo;
+    } else {
+        slot = &args.logPath;
     }
     *slot = std::move(value);
     return std::nullopt;
 }
 
 void Set(Arguments& args, std::string_view name) {
-    bool& flag = name == "--json" ? args.json : name == "--lock" ? args.lock : args.verify;
+    bool& flag = name == "--json"     ? args.json
+                 : name == "--lock"   ? args.lock
+                 : name == "--verify" ? args.verify
+                                      : args.resume;
     flag = true;
 }
 
@@ -128,6 +134,9 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     }
     if (wanted == 1) {
         args.csvPath = operands[0];
+    }
+    if (args.resume && !args.logPath) {
+        return "--resume needs the --log of the batch to resume";
     }
     return args;
 }

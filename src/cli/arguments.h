@@ -18,6 +18,8 @@ struct Arguments {
     bool lock = false;                     // write
     bool verify = false;                   // write
     std::string csvPath;                   // batch
+    std::optional<std::string> logPath;    // batch
+    bool resume = false;                   // batch
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).

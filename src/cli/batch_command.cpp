@@ -5,6 +5,7 @@
 // at once, since nothing is under way then.
 
 #include "cli/batch_file.h"
+#include "cli/batch_log.h"
 #include "cli/batch_progress.h"
 #include "cli/commands.h"
 #include "cli/text_out.h"
@@ -62,6 +63,63 @@ bool ConfirmLock(BatchProgress& progress, std::size_t position, const BatchRow& 
     return platform::ReadInputLine(answer) == platform::InputResult::Line && answer == "yes";
 }
 
+// One run over the rows, with what it has to remember from row to row.
+class BatchRun {
+  public:
+    BatchRun(PortSession& session, std::optional<BatchLog>& log, BatchProgress& progress)
+        : m_session(session), m_log(log), m_progress(progress) {}
+
+    // Asks for, writes and logs one row; false when the batch stops here.
+    bool Row(std::size_t position, const BatchRow& row) {
+        if (m_log && m_log->Settled(row.line)) {
+            return true;
+        }
+        const Choice choice = AskRow(m_progress, position, row);
+        if (choice == Choice::Stop) {
+            return false;
+        }
+        if (choice == Choice::Skip) {
+            m_progress.Skipped(Named(row) + ": skipped");
+            return Settle(row, nullptr, "skipped");
+        }
+        if (row.items.lock && !m_lockConfirmed) {
+            m_lockConfirmed = ConfirmLock(m_progress, position, row);
+            if (!m_lockConfirmed) {
+                m_progress.Say("locking not confirmed: stopped before " + Named(row));
+                return false;
+            }
+        }
+        m_progress.Working(Named(row) + ": writing");
+        const WriteReport report = WriteTag(m_session, row.items, true);
+        if (report.Succeeded()) {
+            m_progress.Succeeded(Named(row) + ": written and verified");
+        } else {
+            m_progress.Failed(Named(row) + ": " + report.failure);
+        }
+        return Settle(row, &report, report.Succeeded() ? "verified" : report.failure);
+    }
+
+    bool LogBroken() const { return m_logBroken; }
+
+  private:
+    // A log that cannot be written any more stops the batch: a tag done without its line would
+    // be done again on resume.
+    bool Settle(const BatchRow& row, const WriteReport* report, std::string_view result) {
+        if (!m_log || m_log->Append(row.line, m_session.PortName(), report, result)) {
+            return true;
+        }
+        Complain("cannot write the log; stopped after " + Named(row));
+        m_logBroken = true;
+        return false;
+    }
+
+    PortSession& m_session;
+    std::optional<BatchLog>& m_log;
+    BatchProgress& m_progress;
+    bool m_lockConfirmed = false;
+    bool m_logBroken = false;
+};
+
 }  // namespace
 
 int RunBatch(const Arguments& args) {
@@ -71,46 +129,35 @@ int RunBatch(const Arguments& args) {
         return kBadInput;
     }
     const std::vector<BatchRow>& rows = std::get<std::vector<BatchRow>>(file);
-    std::size_t failures = 0;
+    std::optional<BatchLog> log;
+    if (args.logPath) {
+        auto opened = BatchLog::Open(*args.logPath, args.resume, rows);
+        if (const auto* why = std::get_if<std::string>(&opened)) {
+            Complain(*why);
+            return kBadInput;
+        }
+        log.emplace(std::move(std::get<BatchLog>(opened)));
+    }
+    bool failed = false;
     {
         PortSession session;
-        if (std::optional<int> failed = OpenChosenPort(session, args)) {
-            return *failed;
+        if (std::optional<int> status = OpenChosenPort(session, args)) {
+            return *status;
         }
         BatchProgress progress(rows.size(), platform::IsStandardOutputTerminal());
-        bool lockConfirmed = false;
+        BatchRun run(session, log, progress);
         for (std::size_t i = 0; i < rows.size() && !platform::InterruptRequested(); ++i) {
-            const BatchRow& row = rows[i];
-            const Choice choice = AskRow(progress, i + 1, row);
-            if (choice == Choice::Stop) {
+            if (!run.Row(i + 1, rows[i])) {
                 break;
-            }
-            if (choice == Choice::Skip) {
-                progress.Skipped(Named(row) + ": skipped");
-                continue;
-            }
-            if (row.items.lock && !lockConfirmed) {
-                lockConfirmed = ConfirmLock(progress, i + 1, row);
-                if (!lockConfirmed) {
-                    progress.Say("locking not confirmed: stopped before " + Named(row));
-                    break;
-                }
-            }
-            progress.Working(Named(row) + ": writing");
-            const WriteReport report = WriteTag(session, row.items, true);
-            if (report.Succeeded()) {
-                progress.Succeeded(Named(row) + ": written and verified");
-            } else {
-                progress.Failed(Named(row) + ": " + report.failure);
             }
         }
         if (platform::InterruptRequested()) {
-            progress.Say("interrupted: the tag under way was finished first");
+            progress.Say("interrupted; no tag was left half done");
         }
         progress.Summary();
-        failures = progress.Failures();
+        failed = progress.Failures() > 0 || run.LogBroken();
     }
-    return Finish(failures == 0 ? kSuccess : kDeviceSaidNo);
+    return Finish(failed ? kDeviceSaidNo : kSuccess);
 }
 
 }  // namespace cli

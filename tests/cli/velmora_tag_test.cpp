@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <fstream>
+#include <map>
 
 #include "cli_run.h"
 #include "platform/device_map.h"
@@ -200,6 +203,7 @@ TEST_F(VelmoraTag, RefusesBadInputBeforeSendingAnything) {
         {"no port and no port_info.txt", {"read"}, "no port"},
         {"batch without its file", {"--port", port, "batch"}, "needs the CSV file"},
         {"batch file missing", {"--port", port, "batch", "absent.csv"}, "cannot read absent.csv"},
+        {"resume without a log", {"--port", port, "batch", "a.csv", "--resume"}, "needs the --log"},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -284,6 +288,90 @@ TEST_F(VelmoraTag, BatchWritesEachTagTheOperatorPlaces) {
               std::string::npos)
         << unconfirmed.out;
     EXPECT_EQ(m_reader.Frames().size(), sent);
+}
+
+// Fifty rows, of which four are written: every exchange costs its second, and a skip costs nothing,
+// so the rest are skipped. The run is interrupted by Ctrl+C during a write, then at a prompt,
+// stopped with q, and resumed to the end; the log must list every row once.
+TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
+    std::string csv = "homepage,table_info,lock\n";
+    for (int line = 2; line <= 51; ++line) {
+        csv += "tag-" + std::to_string(line) + ",,0\n";
+    }
+    WriteFile("tags.csv", csv);
+    const std::vector<std::string> batch{"--port",   kPort,   "batch",
+                                         "tags.csv", "--log", "results.csv"};
+    std::vector<std::string> resume = batch;
+    resume.push_back("--resume");
+
+    {
+        CliRun first(batch, m_folder);
+        first.Input("\ns\n\n");
+        ASSERT_TRUE(m_reader.WaitForFrames(3, 10s));  // line 4's write is out
+        first.Signal(SIGINT);
+        const std::optional<CliRun::Ending> ending = first.Wait();
+        ASSERT_TRUE(ending);
+        EXPECT_EQ(ending->signal, SIGINT) << first.Errors();
+        EXPECT_NE(first.Output().find("line 4: written and verified\ninterrupted"),
+                  std::string::npos)
+            << first.Output();
+    }
+    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Utag-2", "R", "Utag-4", "R"}));
+    {
+        CliRun atPrompt(resume, m_folder);
+        ASSERT_TRUE(atPrompt.Await("line 5: homepage \"tag-5\". Place the tag"));
+        atPrompt.Signal(SIGINT);
+        const std::optional<CliRun::Ending> ending = atPrompt.Wait(2s);
+        ASSERT_TRUE(ending);
+        EXPECT_EQ(ending->signal, SIGINT);
+    }
+    const RunResult stopped = Run(resume, "q\n");
+    EXPECT_EQ(stopped.ending.status, 0) << stopped.err;
+    EXPECT_EQ(m_reader.Frames().size(), 4u);
+
+    std::string rest = "\n\n";
+    for (int line = 7; line <= 51; ++line) {
+        rest += "s\n";
+    }
+    const RunResult last = Run(resume, rest);
+    EXPECT_EQ(last.ending.status, 0) << last.err;
+    EXPECT_NE(last.out.find("2 written, 0 failed, 45 skipped"), std::string::npos) << last.out;
+    EXPECT_EQ(Payloads(4), (std::vector<std::string>{"Utag-5", "R", "Utag-6", "R"}));
+
+    std::ifstream logFile(m_folder / "results.csv");
+    std::string header;
+    std::getline(logFile, header);
+    EXPECT_EQ(header,
+              "time,row,port,homepage_sent,table_info_sent,homepage_answer,table_info_answer,"
+              "read_back,result");
+    std::map<int, int> seen;
+    for (std::string line; std::getline(logFile, line);) {
+        const std::string untimed = line.substr(line.find(',') + 1);  // the time differs
+        const int row = std::stoi(untimed);
+        ++seen[row];
+        const std::string n = std::to_string(row);
+        const bool written = row == 2 || row == 4 || row == 5 || row == 6;
+        EXPECT_EQ(untimed, written
+                               ? n + ",COM7,Utag-" + n + ",,Success,,\"tag-" + n + ",\",verified"
+                               : n + ",COM7,,,,,,skipped");
+    }
+    EXPECT_EQ(seen.size(), 50u);
+    EXPECT_EQ(seen.begin()->first, 2);
+    EXPECT_EQ(seen.rbegin()->first, 51);
+    for (const auto& [row, count] : seen) {
+        EXPECT_EQ(count, 1) << "row " << row;
+    }
+
+    // A log that holds rows is not run into again without --resume, nor resumed for other rows.
+    const RunResult again = Run(batch, "\n");
+    EXPECT_EQ(again.ending.status, 2);
+    EXPECT_NE(again.err.find("already holds a batch's results"), std::string::npos) << again.err;
+    WriteFile("other.csv", "homepage,table_info,lock\nx,,0\n");
+    const RunResult other =
+        Run({"--port", kPort, "batch", "other.csv", "--log", "results.csv", "--resume"}, "\n");
+    EXPECT_EQ(other.ending.status, 2);
+    EXPECT_NE(other.err.find("is no row of this batch file"), std::string::npos) << other.err;
+    EXPECT_EQ(m_reader.Frames().size(), 8u);
 }
 
 TEST_F(VelmoraTag, ListsThePortsThatStandForADevice) {
