@@ -25,18 +25,14 @@ void CMirovanDlg::WaitPumping(std::uint32_t ms) {
 }
 
 std::intptr_t CMirovanDlg::OnRxNotify(std::uintptr_t, std::intptr_t) {
-    // Only the count seen on entry: bytes that arrive meanwhile come with the next notification.
-    const std::int32_t count = m_comm.m_rxQueue.GetCount();
     // Bytes that come while no operation runs belong to no exchange, and every exchange empties
     // the text before it sends: keeping them would only let a device that never stops talking
     // grow it without end.
-    const bool keep = m_bTagOperationRunning || m_nAnswerWaits > 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        std::uint8_t byte = 0;
-        m_comm.m_rxQueue.GetByte(&byte);
-        if (keep) {
-            g_strReceived.push_back(static_cast<char>(byte));
-        }
+    if (m_bTagOperationRunning || m_nAnswerWaits > 0) {
+        AppendWaitingBytes(m_comm.m_rxQueue, g_strReceived);
+    } else {
+        std::string dropped;
+        AppendWaitingBytes(m_comm.m_rxQueue, dropped);
     }
     return 1;
 }

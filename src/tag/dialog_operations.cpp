@@ -3,22 +3,13 @@
 #include "platform/message_box.h"
 #include "tag/answers.h"
 #include "tag/commands.h"
+#include "tag/exchange.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
 
-namespace {
-constexpr std::uint32_t kAnswerWaitMs = 1000;
-}  // namespace
-
 bool CMirovanDlg::Exchange(std::string_view payload) {
-    const bool sent = SendFrame(std::string(payload));
-    // A frame cut short by a device that takes no more bytes gets no answer: waiting for one
-    // would only hold the operator a second longer. With the port closed nothing was sent
-    // either, and the wait keeps its full second.
-    if (sent || m_comm.m_bConnected == 0) {
-        WaitPumping(kAnswerWaitMs);
-    }
-    return sent;
+    return tag::Exchange(PortWriter(), payload, m_comm.m_bConnected != 0,
+                         [this](std::uint32_t ms) { WaitPumping(ms); });
 }
 
 bool CMirovanDlg::WriteItem(std::string_view payload) {

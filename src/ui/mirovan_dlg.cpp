@@ -4,6 +4,7 @@
 
 #include "platform/event_pump.h"
 #include "platform/qt/data_exchange.h"
+#include "port/port_settings_map.h"
 #include "res/dialog_template.h"
 #include "res/images.h"
 #include "res/resource.h"
@@ -51,11 +52,11 @@ constexpr int kIconSize = 32;
 
 CMirovanDlg::CMirovanDlg(QWidget* pParent)
     : platform::Dialog(IDD_MAIN, pParent),
-      m_nBaudIndex(2),
-      m_nDataBitsIndex(3),
+      m_nBaudIndex(port::kDefaultBaudIndex),
+      m_nDataBitsIndex(port::kDefaultDataBitsIndex),
       m_nPortIndex(0),
-      m_nParityIndex(2),
-      m_nStopBitsIndex(0),
+      m_nParityIndex(port::kDefaultParityIndex),
+      m_nStopBitsIndex(port::kDefaultStopBitsIndex),
       m_hIcon(res::LoadAppIcon()),
       m_bLock(0) {
     // A device that stops taking bytes must not freeze the window while a write waits for it.
