@@ -6,9 +6,7 @@
 // of sitting out the fixed second of each button operation; a few button operations in between
 // keep the handlers in the run. The product's timing is untouched.
 
-#include <unistd.h>
 
-#include <fstream>
 #include <string_view>
 
 #include "dialog_fixture.h"
@@ -18,11 +16,6 @@
 #include "tag/answers.h"
 #include "tag/received_text.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer runtime's count of heap bytes in use; its header ships with clang only.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace faulttest {
 namespace {
 
@@ -30,25 +23,11 @@ namespace {
 constexpr long kMemorySlackKiB = 256;
 constexpr std::string_view kSuccess = "Success";
 
-#if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer keeps freed blocks resident in quarantine: the heap in use is the measure.
-long MemoryKiB() {
-    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
-}
-#else
-long MemoryKiB() {
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
-#endif
-
 // What the process holds.
 struct Footprint {
     std::size_t descriptors = testsupport::OpenDescriptorCount();
     std::size_t watchThreads = testsupport::WatchThreadCount();
-    long memoryKiB = MemoryKiB();
+    long memoryKiB = testsupport::MemoryKiB();
 };
 
 class EnduranceTest : public testsupport::DialogTest {
@@ -63,7 +42,7 @@ class EnduranceTest : public testsupport::DialogTest {
         EXPECT_EQ(testsupport::OpenDescriptorCount(), before.descriptors);
         EXPECT_TRUE(testsupport::WaitUntil(
             [&] { return testsupport::WatchThreadCount() == before.watchThreads; }));
-        EXPECT_LE(MemoryKiB() - before.memoryKiB, kMemorySlackKiB);
+        EXPECT_LE(testsupport::MemoryKiB() - before.memoryKiB, kMemorySlackKiB);
     }
 
     // One command through the dialog's members; returns the answer text once `length` bytes are

@@ -18,7 +18,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 
 #include "dialog_fixture.h"
@@ -26,6 +25,7 @@
 #include "platform/serial_device.h"
 #include "res/resource.h"
 #include "simreader/reply.h"
+#include "support/process_counts.h"
 #include "support/wait_until.h"
 #include "tag/received_text.h"
 
@@ -88,13 +88,6 @@ class FloodTest : public testsupport::DialogTest {
                 return done();
             },
             timeout);
-    }
-
-    static long ResidentKiB() {
-        long pages = 0;
-        long resident = 0;
-        std::ifstream("/proc/self/statm") >> pages >> resident;
-        return resident * (::sysconf(_SC_PAGESIZE) / 1024);
     }
 
     static QMessageBox* ShownBuffFullBox() {
@@ -224,14 +217,14 @@ TEST_F(FloodTest, MegabytesWhileIdleCostAHandfulOfBoxesAndNoMemory) {
     constexpr std::size_t kFlood = 5 << 20;
     const std::string flood = sim::FloodBytes(kFlood);
     const std::uint64_t readBefore = platform::SerialCalls().bytesRead;
-    const long idle = ResidentKiB();
+    const long idle = testsupport::MemoryKiB();
     long peak = idle;
     std::size_t written = 0;
     ASSERT_TRUE(PumpUntil(
         [&] {
             const ssize_t n = ::write(m_pty.MasterFd(), flood.data() + written, kFlood - written);
             written += n > 0 ? static_cast<std::size_t>(n) : 0;
-            peak = std::max(peak, ResidentKiB());
+            peak = std::max(peak, testsupport::MemoryKiB());
             return platform::SerialCalls().bytesRead - readBefore == kFlood;
         },
         120s));

@@ -2,10 +2,17 @@
 
 #include "platform/thread_name.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count of heap bytes in use; its header ships with clang only.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace testsupport {
 namespace {
@@ -35,6 +42,17 @@ std::size_t WatchThreadCount() {
         }
     }
     return count;
+}
+
+long MemoryKiB() {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+#endif
 }
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
-// How many descriptors and threads this process holds, to show that repeated work leaks neither.
+// How many descriptors, threads and how much memory this process holds, to show that repeated
+// work leaks none of them.
 
 #include <cstddef>
 
@@ -10,5 +11,8 @@ std::size_t ThreadCount();          // entries of /proc/self/task
 // Watch threads alive, told by their name: the sanitizers start threads of their own at times
 // of their choosing, so a count of all threads does not show what a test did.
 std::size_t WatchThreadCount();
+// Resident memory; under AddressSanitizer, which keeps freed blocks resident in quarantine, the
+// heap in use instead.
+long MemoryKiB();
 
 }  // namespace testsupport
