@@ -1,5 +1,9 @@
 // OPEN and CLOSE: the port row of the main dialog.
 
+#include <cstdio>
+
+#include "platform/message_box.h"
+#include "platform/open_failure.h"
 #include "platform/tone.h"
 #include "port/port_settings_map.h"
 #include "ui/mirovan_dlg.h"
@@ -31,6 +35,15 @@ void CMirovanDlg::AppendStatus(const std::string& text) {
     m_editStatus.ReplaceSel(text);
 }
 
+// On a machine without sound the tone says nothing, and the status box is hidden: the box is what
+// tells the operator. Standard error gets the OS's own words too, for whoever helps them.
+void CMirovanDlg::ReportOpenFailure() {
+    const std::string reason = platform::DescribeOpenFailure(m_strPortName, m_comm.m_openError);
+    std::fprintf(stderr, "Velmora: OPEN %s failed: %s\n    (%s)\n", m_strPortName.c_str(),
+                 reason.c_str(), m_comm.m_openError.text.c_str());
+    platform::ShowMessage(reason);
+}
+
 void CMirovanDlg::OnBnClickedOpen() {
     UpdateData(true);
     ReadListSelections();
@@ -46,6 +59,7 @@ void CMirovanDlg::OnBnClickedOpen() {
     if (m_comm.Open(settings) != 1) {
         platform::Beep(550, 500);
         AppendStatus("Port Open Error - " + m_strPortName + " !!");
+        ReportOpenFailure();
         return;
     }
 

@@ -93,6 +93,7 @@ class CMirovanDlg : public platform::Dialog {
   private:
     void ReadListSelections();
     void EnableLists(bool enable);
+    void ReportOpenFailure();
     // The tag controls as the port leaves them: usable exactly while it is open.
     void FollowPortState();
     // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.

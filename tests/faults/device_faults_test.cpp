@@ -110,9 +110,9 @@ class DeviceFaultTest : public testsupport::DialogTest {
     }
 
     // Presses OPEN on COM1, which must fail for `kind` on the device the map names (not on a
-    // fallback elsewhere). Returns what went otherwise, empty when nothing: plain text, so that
-    // a child process can report it too.
-    std::string FailedOpenFaults(SerialErrorKind kind) {
+    // fallback elsewhere) and say so in one box that holds each of `reason`. Returns what went
+    // otherwise, empty when nothing: plain text, so that a child process can report it too.
+    std::string FailedOpenFaults(SerialErrorKind kind, const std::vector<std::string>& reason) {
         m_tones->Take();
         const std::string status = StatusText();
         const std::size_t boxes = m_boxes->Texts().size();
@@ -129,7 +129,12 @@ class DeviceFaultTest : public testsupport::DialogTest {
         check(StatusText() == status + "Port Open Error - COM1 !!", "status: " + StatusText());
         check(m_tones->Take() == std::vector<testsupport::RecordingTones::Tone>{{550, 500}},
               "not the one long low tone");
-        check(m_boxes->Texts().size() == boxes, "a message box");
+        const std::vector<std::string> texts = m_boxes->Texts();
+        check(texts.size() == boxes + 1, "not one box");
+        for (const std::string& part : reason) {
+            check(texts.size() > boxes && texts.back().find(part) != std::string::npos,
+                  "box without \"" + part + "\": " + (texts.empty() ? "" : texts.back()));
+        }
         check(TagControlsDisabled(), "tag controls enabled");
         check(PortInfo().empty(), "port_info.txt written");
         return faults;
@@ -180,36 +185,62 @@ TEST_F(DeviceFaultTest, VanishedDeviceIsSilentUntilCloseAndOpenRecovers) {
     }
 }
 
-TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpen) {
+TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
     sim::PseudoTerminal device;
     device.LinkAs("COM1");
+    const std::string pts = device.DevicePath();
     // The map is the user's own: a child that has become nobody may look into it.
     std::filesystem::permissions(m_config->Path(), std::filesystem::perms::others_exec,
                                  std::filesystem::perm_options::add);
-    // Tries OPEN as an ordinary user while `path` is closed to everybody but its owner, root (or,
-    // when we are not root, to its owner too).
-    const auto closed = [&](const std::filesystem::path& path) {
+    // Tries OPEN as an ordinary user while `path` has `mode` (root keeps the owner's rights,
+    // an ordinary user loses them) and, when `group` is given and we are root, that group.
+    const auto closed = [&](const std::filesystem::path& path, mode_t mode, const group* owners,
+                            const std::vector<std::string>& reason) {
         struct stat was {};
         ::stat(path.c_str(), &was);
-        ::chmod(path.c_str(), was.st_mode & (::geteuid() == 0 ? 0700 : 0));
+        const bool root = ::geteuid() == 0;
+        if (owners != nullptr && root) {
+            [[maybe_unused]] const int rc = ::chown(path.c_str(), -1, owners->gr_gid);
+        }
+        ::chmod(path.c_str(), mode | (root ? 0700 : 0));
         const std::string faults =
-            AsOrdinaryUser([&] { return FailedOpenFaults(SerialErrorKind::Permission); });
+            AsOrdinaryUser([&] { return FailedOpenFaults(SerialErrorKind::Permission, reason); });
+        [[maybe_unused]] const int rc = ::chown(path.c_str(), -1, was.st_gid);
         ::chmod(path.c_str(), was.st_mode & 07777);
         return faults;
     };
+    // The group the device is given: dialout where we can hand it out, else our own.
+    const group* dialout = ::geteuid() == 0 ? ::getgrnam("dialout") : ::getgrgid(::getegid());
+    const std::string groupName = dialout != nullptr ? dialout->gr_name : "?";
     const struct {
         const char* name;
         std::function<std::string()> attempt;
     } rows[] = {
-        {"held by another process",
+        {"held by another copy of the program",
          [&] {
              const HolderProcess holder("COM1");
-             return holder.Holds() ? FailedOpenFaults(SerialErrorKind::Busy)
-                                   : "the holder could not open the port";
+             return holder.Holds()
+                        ? FailedOpenFaults(SerialErrorKind::Busy,
+                                           {"COM1 (" + pts + ") is in use by another program"})
+                        : "the holder could not open the port";
          }},
-        {"no permission on the device", [&] { return closed(device.DevicePath()); }},
+        {"no permission on the device",
+         [&] {
+             return closed(pts, 0, nullptr,
+                           {"You may not open COM1 (" + pts + ")", "Ask your administrator"});
+         }},
+        {"only a group may use the device",
+         [&] {
+             return closed(pts, 0060, dialout,
+                           {"only members of the group " + groupName,
+                            "sudo adduser $USER " + groupName, "log out and in again"});
+         }},
         // Not a quiet fallback to /dev/ttyS0, which would be another device.
-        {"no permission on the device map", [&] { return closed(device.Link().parent_path()); }},
+        {"no permission on the device map",
+         [&] {
+             return closed(device.Link().parent_path(), 0, nullptr,
+                           {"may not look into the device map folder"});
+         }},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.attempt(), "") << row.name;

@@ -83,7 +83,7 @@ TEST_F(OpenCloseTest, SecondOpenAndEarlyCloseOnlyReport) {
     EXPECT_TRUE(TagControlsEnabled());
 }
 
-TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneAndChangesNothingElse) {
+TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneSaysWhyAndChangesNothingElse) {
     std::filesystem::create_directories(m_config->Path() / "velmora/ports");
     std::filesystem::create_symlink("/nonexistent/ttyUSB9",
                                     m_config->Path() / "velmora/ports/COM3");
@@ -95,13 +95,23 @@ TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneAndChangesNothingElse) {
     struct Case {
         int index;
         const char* why;
+        std::string box;  // how the box begins
     };
-    for (const Case c : {Case{2, "mapped to a missing device"}, Case{49, "unmapped: /dev/ttyS49"},
-                         Case{4, "held by another open"}}) {
+    for (const Case& c :
+         {Case{2, "mapped to a missing device",
+               "COM3 is not connected to a device.\nIts entry in the device map points at "
+               "/nonexistent/ttyUSB9, which is not there.\n"},
+          Case{49, "unmapped: /dev/ttyS49", "COM50 is not connected to a device.\n"},
+          Case{4, "held by another open",
+               "COM5 (" + held.DevicePath() + ") is in use by another program.\n"}}) {
+        const std::size_t boxes = m_boxes->Texts().size();
         OpenPort(c.index);
         const std::string name = port::PortNameForIndex(c.index);
         EXPECT_TRUE(StatusText().ends_with("Port Open Error - " + name + " !!")) << c.why;
         EXPECT_EQ(m_tones->Take(), kFailure) << c.why;
+        ASSERT_EQ(m_boxes->Texts().size(), boxes + 1) << c.why;
+        EXPECT_TRUE(m_boxes->Texts().back().starts_with(c.box))
+            << c.why << ": " << m_boxes->Texts().back();
         EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0) << c.why;
         EXPECT_TRUE(ListsEnabled()) << c.why;
         EXPECT_TRUE(TagControlsDisabled()) << c.why;
