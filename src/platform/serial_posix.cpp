@@ -4,7 +4,8 @@
 // - A fresh Linux tty is a terminal, not a wire: it echoes, turns CR into LF, eats XON/XOFF bytes
 //   and collects lines. SetLineSettings makes it raw binary, as a Win32 port always is.
 // - TIOCEXCL does not stop root, so an advisory flock is taken first; every copy of this program
-//   honours it. TIOCEXCL outlives our descriptor while anyone else holds the tty open (a
+//   honours it. Neither stops a program that opened the device before us, so Open looks for
+//   such holders too. TIOCEXCL outlives our descriptor while anyone else holds the tty open (a
 //   pseudo-terminal's far side does), so Close clears it again.
 // - O_NONBLOCK with VMIN=1/VTIME=0: a read with nothing there fails with EAGAIN, while a device
 //   that has gone reads 0 or fails with EIO, so the two can be told apart.
@@ -22,6 +23,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,8 +32,10 @@
 #include <cerrno>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/device_map.h"
+#include "platform/device_users_linux.h"
 #include "platform/serial_device.h"
 
 namespace platform {
@@ -158,6 +162,21 @@ void MakeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
+// Busy when a process we can see holds the same device open.
+SerialError HeldByOthers(int fd, const std::string& name) {
+    struct stat st {};
+    CountCall();
+    if (::fstat(fd, &st) != 0) {
+        return MapOsError(errno, "look at " + name);
+    }
+    const std::vector<DeviceUser> holders = OtherHoldersOf(st.st_rdev);
+    if (holders.empty()) {
+        return {};
+    }
+    return MapOsError(EBUSY, "claim " + name + ", held by " + holders.front().program +
+                                 " (process " + std::to_string(holders.front().pid) + ")");
+}
+
 constexpr tcflag_t kLineBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CREAD;
 
 }  // namespace
@@ -236,6 +255,11 @@ SerialError SerialPort::Open(std::string_view devicePath) {
     CountCall();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         return MapOsError(errno, "lock " + name);
+    }
+    // The lock and TIOCEXCL only stop those who come later; a program that opened the device
+    // first would go on reading our answers.
+    if (SerialError held = HeldByOthers(fd.get(), name); held.Failed()) {
+        return held;
     }
     CountCall();
     UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));

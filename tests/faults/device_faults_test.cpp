@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 #include "simreader/reply.h"
 #include "support/process_counts.h"
 #include "support/wait_until.h"
+
+extern char** environ;
 
 namespace faulttest {
 namespace {
@@ -77,6 +80,36 @@ class HolderProcess {
     pid_t m_pid = -1;
     int m_release = -1;
     bool m_holds = false;
+};
+
+// Another program that opened a device first, without any lock, as a terminal program does: a
+// `sleep` with the device as its standard input, until destroyed.
+class PlainHolder {
+  public:
+    explicit PlainHolder(const std::string& device) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, device.c_str(),
+                                         O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+        char sleep[] = "sleep";
+        char seconds[] = "60";
+        char* argv[] = {sleep, seconds, nullptr};
+        // Returns once the program runs, with the device already open.
+        if (::posix_spawnp(&m_pid, "sleep", &actions, nullptr, argv, environ) != 0) {
+            m_pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~PlainHolder() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    pid_t Pid() const { return m_pid; }
+
+  private:
+    pid_t m_pid = -1;
 };
 
 // Runs `attempt` as an ordinary user: in a child that becomes nobody when we are root (who may
@@ -223,6 +256,15 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
                         ? FailedOpenFaults(SerialErrorKind::Busy,
                                            {"COM1 (" + pts + ") is in use by another program"})
                         : "the holder could not open the port";
+         }},
+        {"opened first by a program that takes no lock",
+         [&] {
+             const PlainHolder holder(pts);
+             const std::string pid = std::to_string(holder.Pid());
+             return FailedOpenFaults(
+                 SerialErrorKind::Busy,
+                 {"COM1 (" + pts + ") is in use by another program: sleep (process " + pid + ")",
+                  "kill " + pid});
          }},
         {"no permission on the device",
          [&] {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <regex>
 
+#include "platform/serial_device.h"
 #include "sim_test_support.h"
 
 extern char** environ;
@@ -148,6 +149,20 @@ TEST_F(SimReaderProgram, ServesItsPortUntilStopped) {
         EXPECT_EQ(program.Exit(2s), 0);
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
     }
+}
+
+// The program keeps the terminal's far end open to see each hang-up; that does not make it a
+// rival that holds the port.
+TEST_F(SimReaderProgram, ItsPortOpensExclusively) {
+    Program program({"--port", "COM2"});
+    ASSERT_EQ(ServingLine(program).first, "COM2");
+    platform::SerialPort port;
+    EXPECT_FALSE(port.Open("COM2").Failed()) << port.Open("COM2").text;
+    platform::SerialPort second;
+    EXPECT_EQ(second.Open("COM2").kind, platform::SerialErrorKind::Busy);
+    port.Close();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Exit(2s), 0);
 }
 
 TEST_F(SimReaderProgram, TakesTheFirstUnmappedPort) {
