@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "platform/device_users_linux.h"
 
@@ -91,6 +92,20 @@ Descriptors LookAtDescriptors(const fs::path& process, dev_t device) {
     return found;
 }
 
+// The fields of /proc/<pid>/stat after the command name, which may itself hold blanks.
+std::istringstream FieldsAfterName(const fs::path& process) {
+    std::ifstream in(process / "stat");
+    std::string line;
+    std::getline(in, line);
+    const std::size_t close = line.rfind(')');
+    return std::istringstream(close == std::string::npos ? std::string() : line.substr(close + 1));
+}
+
+// The kernel's packing of a device number in /proc/<pid>/stat.
+dev_t DecodeTtyNr(unsigned long nr) {
+    return ::makedev((nr >> 8) & 0xfff, (nr & 0xff) | ((nr >> 12) & 0xfff00));
+}
+
 }  // namespace
 
 std::vector<DeviceUser> OtherHoldersOf(dev_t device) {
@@ -102,6 +117,26 @@ std::vector<DeviceUser> OtherHoldersOf(dev_t device) {
         }
     });
     return holders;
+}
+
+std::optional<DeviceUser> SessionOnTerminal(dev_t device) {
+    std::optional<DeviceUser> found;
+    ForEachOtherProcess([&](pid_t pid, const fs::path& process) {
+        std::istringstream fields = FieldsAfterName(process);
+        std::string state;
+        pid_t parent = 0;
+        pid_t group = 0;
+        pid_t session = 0;
+        unsigned long ttyNr = 0;
+        if (!(fields >> state >> parent >> group >> session >> ttyNr) || ttyNr == 0 ||
+            DecodeTtyNr(ttyNr) != device) {
+            return;
+        }
+        if (!found || pid == session) {
+            found = DeviceUser{pid, ProgramOf(process)};
+        }
+    });
+    return found;
 }
 
 }  // namespace platform

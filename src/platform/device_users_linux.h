@@ -1,12 +1,14 @@
 #pragma once
-// Who else uses a character device, as far as /proc lets us see: the processes that hold it open.
-// Linux only; the serial backend and the wording of open failures use it.
+// Who else uses a character device, as far as /proc lets us see: the processes that hold it open
+// and the session whose controlling terminal it is. Linux only; the serial backend and the
+// wording of open failures use it.
 //
 // Another user's descriptors are hidden from us unless we are root, so an empty answer means
-// "nobody we can see".
+// "nobody we can see". Controlling terminals are visible for every process.
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,5 +23,9 @@ struct DeviceUser {
 // side of the same pseudo-terminal is the far side playing the device, not a rival, and is left
 // out.
 std::vector<DeviceUser> OtherHoldersOf(dev_t device);
+
+// A process whose controlling terminal is `device` (the session's leader when it can be found),
+// or nothing when it is no session's terminal.
+std::optional<DeviceUser> SessionOnTerminal(dev_t device);
 
 }  // namespace platform

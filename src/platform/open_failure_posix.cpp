@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -131,6 +132,24 @@ std::string InUse(const PortPlace& place) {
            HowToStop(first);
 }
 
+std::string SessionTerminal(const PortPlace& place) {
+    struct stat st {};
+    std::optional<DeviceUser> session;
+    if (::stat(place.device.c_str(), &st) == 0) {
+        session = SessionOnTerminal(st.st_rdev);
+    }
+    std::string text =
+        place.Named() + " is the terminal of " +
+        (session ? session->program + " (process " + std::to_string(session->pid) + ")"
+                 : std::string("a running session")) +
+        ", not a tag reader. It is left alone.";
+    if (place.mapped) {
+        return text + "\nIf its entry in the device map is stale, remove it:\n    rm " +
+               place.entry.string();
+    }
+    return text + "\nStop the login or program on it first.";
+}
+
 }  // namespace
 
 std::string DescribeOpenFailure(std::string_view portName, const SerialError& error) {
@@ -142,6 +161,8 @@ std::string DescribeOpenFailure(std::string_view portName, const SerialError& er
             return NoPermission(place);
         case SerialErrorKind::Busy:
             return InUse(place);
+        case SerialErrorKind::InSession:
+            return SessionTerminal(place);
         case SerialErrorKind::NotATerminal:
             return place.Named() + " is not a serial device. Point " + place.port +
                    " at one in the device map " + DeviceMapFolder().string() + ".";

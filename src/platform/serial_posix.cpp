@@ -5,8 +5,9 @@
 //   and collects lines. SetLineSettings makes it raw binary, as a Win32 port always is.
 // - TIOCEXCL does not stop root, so an advisory flock is taken first; every copy of this program
 //   honours it. Neither stops a program that opened the device before us, so Open looks for
-//   such holders too. TIOCEXCL outlives our descriptor while anyone else holds the tty open (a
-//   pseudo-terminal's far side does), so Close clears it again.
+//   such holders too, and for sessions that run on the device as their terminal. TIOCEXCL outlives
+//   our descriptor while anyone else holds the tty open (a pseudo-terminal's far side does), so
+//   Close clears it again.
 // - O_NONBLOCK with VMIN=1/VTIME=0: a read with nothing there fails with EAGAIN, while a device
 //   that has gone reads 0 or fails with EIO, so the two can be told apart.
 // - poll reports POLLHUP for a hung-up device whether asked or not; once seen, the wait leaves the
@@ -162,12 +163,22 @@ void MakeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
-// Busy when a process we can see holds the same device open.
-SerialError HeldByOthers(int fd, const std::string& name) {
+// Why the device behind `fd` is somebody else's: a session's controlling terminal (a stale map
+// link to a reused /dev/pts/N, a serial console with a login on it), or held open by another
+// process. TIOCGSID answers only for our own terminal; /proc tells about everybody's.
+SerialError InUseElsewhere(int fd, const std::string& name) {
     struct stat st {};
     CountCall();
     if (::fstat(fd, &st) != 0) {
         return MapOsError(errno, "look at " + name);
+    }
+    pid_t session = 0;
+    CountCall();
+    const bool ours = ::ioctl(fd, TIOCGSID, &session) == 0;
+    if (ours || SessionOnTerminal(st.st_rdev)) {
+        SerialError refused = MapOsError(EBUSY, "claim " + name + ", a session's terminal");
+        refused.kind = SerialErrorKind::InSession;
+        return refused;
     }
     const std::vector<DeviceUser> holders = OtherHoldersOf(st.st_rdev);
     if (holders.empty()) {
@@ -252,14 +263,15 @@ SerialError SerialPort::Open(std::string_view devicePath) {
     if (::tcgetattr(fd.get(), &probe) != 0) {
         return MapOsError(ENOTTY, "open " + name);
     }
+    // Before anything changes the line: a terminal that someone works on must not be touched.
+    // The lock and TIOCEXCL only stop those who come later; a program that opened the device
+    // first would go on reading our answers.
+    if (SerialError elsewhere = InUseElsewhere(fd.get(), name); elsewhere.Failed()) {
+        return elsewhere;
+    }
     CountCall();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         return MapOsError(errno, "lock " + name);
-    }
-    // The lock and TIOCEXCL only stop those who come later; a program that opened the device
-    // first would go on reading our answers.
-    if (SerialError held = HeldByOthers(fd.get(), name); held.Failed()) {
-        return held;
     }
     CountCall();
     UniqueFd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));

@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -110,6 +111,46 @@ class PlainHolder {
 
   private:
     pid_t m_pid = -1;
+};
+
+// A session of its own whose controlling terminal is `device`, as a shell's is, until destroyed.
+class SessionOn {
+  public:
+    explicit SessionOn(const std::string& device) {
+        int ready[2];
+        int release[2];
+        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
+            return;
+        }
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // A session leader that opens a terminal without O_NOCTTY takes it as its own.
+            const bool took = ::setsid() > 0 && ::open(device.c_str(), O_RDWR) >= 0;
+            const char answer = took ? 'y' : 'n';
+            [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
+            char ignored;
+            n = ::read(release[0], &ignored, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char answer = 'n';
+        m_runs = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+        ::close(ready[0]);
+    }
+    ~SessionOn() {
+        ::close(m_release);
+        if (m_pid > 0) {
+            WaitForChild(m_pid);
+        }
+    }
+    bool Runs() const { return m_runs; }
+
+  private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_runs = false;
 };
 
 // Runs `attempt` as an ordinary user: in a child that becomes nobody when we are root (who may
@@ -265,6 +306,22 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
                  SerialErrorKind::Busy,
                  {"COM1 (" + pts + ") is in use by another program: sleep (process " + pid + ")",
                   "kill " + pid});
+         }},
+        {"a stale link to somebody's terminal",
+         [&] {
+             const SessionOn session(pts);
+             const termios before = device.SlaveSettings();
+             const std::string faults =
+                 session.Runs()
+                     ? FailedOpenFaults(SerialErrorKind::InSession,
+                                        {"COM1 (" + pts + ") is the terminal of ",
+                                         "not a tag reader", "rm " + device.Link().string()})
+                     : "no session took the terminal";
+             const termios after = device.SlaveSettings();
+             const bool untouched = before.c_lflag == after.c_lflag &&
+                                    before.c_iflag == after.c_iflag &&
+                                    before.c_cflag == after.c_cflag;
+             return faults + (untouched ? "" : "the terminal's settings changed");
          }},
         {"no permission on the device",
          [&] {

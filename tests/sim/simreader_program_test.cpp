@@ -165,15 +165,20 @@ TEST_F(SimReaderProgram, ItsPortOpensExclusively) {
     EXPECT_EQ(program.Exit(2s), 0);
 }
 
-TEST_F(SimReaderProgram, TakesTheFirstUnmappedPort) {
+// A link to a vanished terminal is what a killed reader leaves; the number may be handed to
+// somebody's shell next, so it goes. A link to a vanished adapter is the operator's and stays.
+TEST_F(SimReaderProgram, TakesTheFirstFreePortAfterClearingDeadTerminalLinks) {
     MakeEntry(MapFolder() / "COM1", "/dev/null");
-    MakeEntry(MapFolder() / "COM2", "/dev/pts/999999");  // a vanished device still holds its name
+    MakeEntry(MapFolder() / "COM2", "/dev/pts/999999");
+    MakeEntry(MapFolder() / "COM3", "/dev/ttyUSB99");
     Program program({});
-    EXPECT_EQ(ServingLine(program).first, "COM3");
+    EXPECT_EQ(ServingLine(program).first, "COM2");
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Exit(2s), 0);
+    EXPECT_NE(program.Errors().find("removed COM2 -> /dev/pts/999999"), std::string::npos);
     EXPECT_EQ(std::filesystem::read_symlink(MapFolder() / "COM1"), "/dev/null");
-    EXPECT_EQ(std::filesystem::read_symlink(MapFolder() / "COM2"), "/dev/pts/999999");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(MapFolder() / "COM2")));
+    EXPECT_EQ(std::filesystem::read_symlink(MapFolder() / "COM3"), "/dev/ttyUSB99");
 }
 
 TEST_F(SimReaderProgram, ReplacesAnotherMappingOnlyWhenForced) {
