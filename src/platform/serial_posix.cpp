@@ -10,8 +10,8 @@
 //   Close clears it again.
 // - O_NONBLOCK with VMIN=1/VTIME=0: a read with nothing there fails with EAGAIN, while a device
 //   that has gone reads 0 or fails with EIO, so the two can be told apart.
-// - poll reports POLLHUP for a hung-up device whether asked or not; once seen, the wait leaves the
-//   descriptor out, or it would return at once for ever.
+// - poll reports POLLHUP for a hung-up device whether asked or not; once seen, later waits leave
+//   the descriptor out, or they would return at once for ever.
 // - FIONREAD on a pseudo-terminal tops out near 4095; callers read until a read finds nothing.
 //
 // Threads: `fd`, `wake` and `timeouts` are set before a second thread can use the port (and
@@ -415,15 +415,19 @@ SerialError SerialPort::WaitEvent(std::uint32_t& events) {
             }
         }
         const short device = fds[1].revents;
-        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            d.gone.store(true, std::memory_order_relaxed);
-            fds[1].fd = -1;
-        }
         if ((device & POLLIN) != 0) {
             events = kEvRxChar;
             return {};
         }
+        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            d.gone.store(true, std::memory_order_relaxed);
+            return MapOsError(EIO, "wait for events");
+        }
     }
+}
+
+bool SerialPort::DeviceGone() const {
+    return m_device && m_device->gone.load(std::memory_order_relaxed);
 }
 
 IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {

@@ -88,8 +88,31 @@ void CMirovanDlg::OnBnClickedClose() {
         AppendStatus("Port not yet opened !!");
         return;
     }
+    ClosePort();
+}
+
+void CMirovanDlg::ClosePort() {
     m_comm.Close();
     AppendStatus("Close Port " + m_strPortName + " !!");
     EnableLists(true);
     SetTagControlsEnabled(false);
+}
+
+// An operation waiting for an answer ends first, as a failed exchange, so that it does not find
+// its port closed under it; then the port closes as CLOSE closes it, and OPEN can have the device
+// again once it is back.
+std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
+    if (m_bTagOperationRunning) {
+        m_bDeviceGoneInOperation = true;
+        return 0;
+    }
+    // The notice may come from a port that was closed since, or closed and opened again.
+    if (m_comm.m_bConnected == 0 || !m_comm.m_hComm.DeviceGone()) {
+        return 0;
+    }
+    ClosePort();
+    platform::ShowMessage("The device on " + m_strPortName +
+                          " is gone (unplugged or hung up).\nThe port is closed; press OPEN once "
+                          "the device is back.");
+    return 1;
 }

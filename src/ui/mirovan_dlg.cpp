@@ -164,6 +164,10 @@ bool CMirovanDlg::OnCommand(int id) {
     for (const CommandRoute& route : kCommandMap) {
         if (route.id == id) {
             (this->*route.handler)();
+            if (m_bDeviceGoneInOperation && !m_bTagOperationRunning) {
+                m_bDeviceGoneInOperation = false;
+                OnDeviceGone(0, 0);
+            }
             return true;
         }
     }
@@ -173,6 +177,10 @@ bool CMirovanDlg::OnCommand(int id) {
 bool CMirovanDlg::OnWindowMessage(std::uint32_t message) {
     if (message == WM_RX_NOTIFY) {
         OnRxNotify(0, 0);
+        return true;
+    }
+    if (message == WM_DEVICE_GONE) {
+        OnDeviceGone(0, 0);
         return true;
     }
     return false;
