@@ -116,3 +116,11 @@ std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
                           "the device is back.");
     return 1;
 }
+
+// The program is told to quit from outside (logout, Ctrl+C, a stop request): the port goes first,
+// so that its exclusivity ends with us and the next copy of the program can have it.
+void CMirovanDlg::OnEndSession(bool bEnding) {
+    if (bEnding && m_comm.m_bConnected != 0) {
+        ClosePort();
+    }
+}

@@ -183,5 +183,9 @@ bool CMirovanDlg::OnWindowMessage(std::uint32_t message) {
         OnDeviceGone(0, 0);
         return true;
     }
+    if (message == platform::WM_ENDSESSION) {
+        OnEndSession(true);
+        return true;
+    }
     return false;
 }

@@ -36,6 +36,7 @@ class CMirovanDlg : public platform::Dialog {
                        std::int32_t parityIndex);
     void AppendStatus(const std::string& text);
     std::intptr_t OnDeviceGone(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnEndSession(bool bEnding);
 
     // Tag protocol.
     void SendHexBytes(const std::string& text);

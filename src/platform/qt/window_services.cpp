@@ -36,6 +36,21 @@ void QtWindowPoster::Post(WindowHandle window, std::uint32_t message) {
     }
 }
 
+void QtWindowPoster::SendToAll(std::uint32_t message) {
+    std::vector<QObject*> windows;
+    {
+        // Not held while the windows handle it: a handler may create or destroy a window.
+        std::lock_guard guard(m_lock);
+        for (const auto& [handle, window] : m_windows) {
+            windows.push_back(window);
+        }
+    }
+    for (QObject* window : windows) {
+        PostedMessageEvent event(message);
+        QCoreApplication::sendEvent(window, &event);
+    }
+}
+
 namespace {
 
 QMessageBox* MakeBox(const std::string& text) {
