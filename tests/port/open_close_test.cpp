@@ -1,7 +1,11 @@
 // OPEN and CLOSE against real pseudo-terminals: the line settings, status texts, tones, the
 // lists and the tag controls, and port_info.txt.
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -170,6 +174,34 @@ TEST_F(OpenCloseTest, PortInfoNeverFollowsAPlantedLinkAndItsFailureKeepsThePortO
     Click(IDC_BTN_CLOSE);
     std::filesystem::remove(m_workDir / "port_info.txt");
     std::ofstream(m_workDir / "port_info.txt") << "COM49\n7\n3\n1\n1\nstale tail\n";
+    OpenPort(0);
+    EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
+}
+
+// A disk that fills up mid-write leaves the old file as it was and nothing beside it; the port is
+// open all the same. The file-size limit makes the write fail as a full disk would.
+TEST_F(OpenCloseTest, PortInfoIsWrittenWholeOrNotAtAll) {
+    const std::string old = "COM9\n2\n3\n0\n2\n";
+    std::ofstream(m_workDir / "port_info.txt") << old;
+    StartReader("COM1");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit few{5, 5};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &few);
+        OpenPort(0);
+        const bool opened = m_dlg->m_comm.m_bConnected == 1;
+        Click(IDC_BTN_CLOSE);
+        ::_exit(opened ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the port did not open";
+    EXPECT_EQ(PortInfo(), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_workDir),
+                            std::filesystem::directory_iterator{}),
+              1);
+
     OpenPort(0);
     EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
 }
