@@ -113,6 +113,11 @@ bool CMirovanDlg::OnInitDialog() {
         (this->*kButtonImages[slot].button).SetBitmap(m_bmpButtons[slot]);
     }
 
+    // The labels are not the fields' buddies in the template, so a screen reader would call
+    // both fields just "edit".
+    GetDlgItem(IDC_EDIT_HOMEPAGE)->setAccessibleName(QString::fromUtf8(res::kHomepageLabel));
+    GetDlgItem(IDC_EDIT_TABLE_INFO)->setAccessibleName(QString::fromUtf8(res::kTableInfoLabel));
+
     SetTagControlsEnabled(false);
     g_hMainWnd.store(GetSafeHwnd());
     return true;
