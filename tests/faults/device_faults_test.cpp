@@ -43,10 +43,13 @@ int WaitForChild(pid_t pid, std::chrono::milliseconds timeout = 10s) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Another copy of the program, in a process of its own, holding a port until destroyed.
-class HolderProcess {
+// A process of its own that takes hold of something until destroyed. `hold` runs in the child:
+// it takes hold, calls `held` with whether it could, and lets go when `held` returns.
+class HoldingChild {
   public:
-    explicit HolderProcess(const std::string& portName) {
+    using Hold = std::function<void(const std::function<void(bool)>& held)>;
+
+    explicit HoldingChild(const Hold& hold) {
         int ready[2];
         int release[2];
         if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
@@ -55,22 +58,22 @@ class HolderProcess {
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(release[1]);
-            CCommChannel channel;
-            const char held = channel.Open({portName, 57600, 8, 2, 0}) == 1 ? 'y' : 'n';
-            [[maybe_unused]] ssize_t n = ::write(ready[1], &held, 1);
-            char ignored;
-            n = ::read(release[0], &ignored, 1);  // returns when the parent lets go
-            channel.Close();
+            hold([&](bool took) {
+                const char answer = took ? 'y' : 'n';
+                [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
+                char ignored;
+                n = ::read(release[0], &ignored, 1);  // returns when the parent lets go
+            });
             ::_exit(0);
         }
         ::close(ready[1]);
         ::close(release[0]);
         m_release = release[1];
-        char held = 'n';
-        m_holds = ::read(ready[0], &held, 1) == 1 && held == 'y';
+        char answer = 'n';
+        m_holds = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
         ::close(ready[0]);
     }
-    ~HolderProcess() {
+    ~HoldingChild() {
         ::close(m_release);
         if (m_pid > 0) {
             WaitForChild(m_pid);
@@ -83,6 +86,21 @@ class HolderProcess {
     int m_release = -1;
     bool m_holds = false;
 };
+
+// Another copy of the program holding a port.
+void OpenInAnotherCopy(const std::string& portName, const std::function<void(bool)>& held) {
+    CCommChannel channel;
+    held(channel.Open({portName, 57600, 8, 2, 0}) == 1);
+    channel.Close();
+}
+
+// A session of its own whose controlling terminal is `device`, as a shell's is.
+HoldingChild::Hold SessionOn(const std::string& device) {
+    return [device](const std::function<void(bool)>& held) {
+        // A session leader that opens a terminal without O_NOCTTY takes it as its own.
+        held(::setsid() > 0 && ::open(device.c_str(), O_RDWR) >= 0);
+    };
+}
 
 // Another program that opened a device first, without any lock, as a terminal program does: a
 // `sleep` with the device as its standard input, until destroyed.
@@ -112,46 +130,6 @@ class PlainHolder {
 
   private:
     pid_t m_pid = -1;
-};
-
-// A session of its own whose controlling terminal is `device`, as a shell's is, until destroyed.
-class SessionOn {
-  public:
-    explicit SessionOn(const std::string& device) {
-        int ready[2];
-        int release[2];
-        if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
-            return;
-        }
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            // A session leader that opens a terminal without O_NOCTTY takes it as its own.
-            const bool took = ::setsid() > 0 && ::open(device.c_str(), O_RDWR) >= 0;
-            const char answer = took ? 'y' : 'n';
-            [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
-            char ignored;
-            n = ::read(release[0], &ignored, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        m_release = release[1];
-        char answer = 'n';
-        m_runs = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
-        ::close(ready[0]);
-    }
-    ~SessionOn() {
-        ::close(m_release);
-        if (m_pid > 0) {
-            WaitForChild(m_pid);
-        }
-    }
-    bool Runs() const { return m_runs; }
-
-  private:
-    pid_t m_pid = -1;
-    int m_release = -1;
-    bool m_runs = false;
 };
 
 // Runs `attempt` as an ordinary user: in a child that becomes nobody when we are root (who may
@@ -297,7 +275,7 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
     } rows[] = {
         {"held by another copy of the program",
          [&] {
-             const HolderProcess holder("COM1");
+             const HoldingChild holder([](const auto& held) { OpenInAnotherCopy("COM1", held); });
              return holder.Holds()
                         ? FailedOpenFaults(SerialErrorKind::Busy,
                                            {"COM1 (" + pts + ") is in use by another program"})
@@ -314,10 +292,10 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
          }},
         {"a stale link to somebody's terminal",
          [&] {
-             const SessionOn session(pts);
+             const HoldingChild session(SessionOn(pts));
              const termios before = device.SlaveSettings();
              const std::string faults =
-                 session.Runs()
+                 session.Holds()
                      ? FailedOpenFaults(SerialErrorKind::InSession,
                                         {"COM1 (" + pts + ") is the terminal of ",
                                          "not a tag reader", "rm " + device.Link().string()})
