@@ -4,6 +4,8 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
+# Qt's Wayland platform plugin, so that the window also opens in a Wayland-only session.
+run_pkgs=(qt6-wayland)
 # The cross binutils only compile the Windows resource script, to prove it stays valid.
 test_pkgs=(libgtest-dev binutils-mingw-w64-x86-64)
 fuzz_pkgs=(clang libclang-rt-14-dev)
@@ -13,7 +15,7 @@ shot_pkgs=(xvfb xauth imagemagick x11-utils)
 want=("${build_pkgs[@]}")
 for set in "$@"; do
     case "$set" in
-        run) ;;
+        run) want+=("${run_pkgs[@]}") ;;
         test) want+=("${test_pkgs[@]}") ;;
         fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
         memcheck) want+=("${test_pkgs[@]}" "${memcheck_pkgs[@]}") ;;

@@ -24,8 +24,10 @@
 #include "platform/window_post.h"
 
 inline constexpr std::uint32_t WM_RX_NOTIFY = platform::kWmUser + 1;
+// Posted once by the watch thread when the device vanishes under the open port.
+inline constexpr std::uint32_t WM_DEVICE_GONE = platform::kWmUser + 2;
 
-// The window that hears WM_RX_NOTIFY; set once before the first port opens.
+// The window that hears WM_RX_NOTIFY and WM_DEVICE_GONE; set once before the first port opens.
 extern std::atomic<platform::WindowHandle> g_hMainWnd;
 
 struct PortSettings {

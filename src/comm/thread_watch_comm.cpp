@@ -1,5 +1,5 @@
 // The watch thread: waits for received characters, drains the port into the queue and tells the
-// window once per receive event.
+// window once per receive event, and once when the device vanishes.
 //
 // It touches no GUI object: the window hears of it only through a posted message, and its two
 // messages to the operator go through the box service, which shows them on the window's thread
@@ -51,12 +51,18 @@ std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop) {
         return 0;
     }
     const auto boxUp = std::make_shared<std::atomic<bool>>(false);
+    bool toldGone = false;
     while (channel.m_bConnected.load() == 1) {
         std::uint32_t events = 0;
         channel.m_hComm.WaitEvent(events);
         if ((events & platform::kEvRxChar) != 0) {
             DrainPort(channel, stop, boxUp);
             platform::PostWindowMessage(g_hMainWnd.load(), WM_RX_NOTIFY);
+        }
+        // Once: a vanished device wakes no further wait, so the thread then sleeps until Close.
+        if (!toldGone && channel.m_hComm.DeviceGone()) {
+            toldGone = true;
+            platform::PostWindowMessage(g_hMainWnd.load(), WM_DEVICE_GONE);
         }
         std::this_thread::yield();
     }

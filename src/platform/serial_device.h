@@ -99,8 +99,11 @@ class SerialPort {
     SerialError SetLineSettings(const LineSettings& settings);
 
     // Blocks until an event of the mask happens (events holds it) or the mask is changed (events
-    // 0). Once the device has vanished it reports no more events and waits only for a mask change.
+    // 0). The wait that finds the device vanished returns with no events and an I/O error; from
+    // then on it reports no more events and waits only for a mask change.
     SerialError WaitEvent(std::uint32_t& events);
+    // True once the device has vanished under the open port (unplugged, hung up). Any thread.
+    bool DeviceGone() const;
 
     // Takes at most `size` bytes that are already there, never waiting; Done with 0 when none.
     IoResult Read(void* buffer, std::uint32_t size, Overlapped& record);

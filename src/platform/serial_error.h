@@ -13,6 +13,7 @@ enum class SerialErrorKind {
     Busy,           // held by another program or descriptor
     Permission,     // no right to open it
     NotATerminal,   // a plain file, directory or other non-serial thing stands behind the name
+    InSession,      // a terminal that is some session's controlling terminal, not a device
     BadSettings,    // the device refuses the line settings
     InvalidHandle,  // the port is not open
     Io,             // the device failed or vanished

@@ -4,12 +4,14 @@
 // - A fresh Linux tty is a terminal, not a wire: it echoes, turns CR into LF, eats XON/XOFF bytes
 //   and collects lines. SetLineSettings makes it raw binary, as a Win32 port always is.
 // - TIOCEXCL does not stop root, so an advisory flock is taken first; every copy of this program
-//   honours it. TIOCEXCL outlives our descriptor while anyone else holds the tty open (a
-//   pseudo-terminal's far side does), so Close clears it again.
+//   honours it. Neither stops a program that opened the device before us, so Open looks for
+//   such holders too, and for sessions that run on the device as their terminal. TIOCEXCL outlives
+//   our descriptor while anyone else holds the tty open (a pseudo-terminal's far side does), so
+//   Close clears it again.
 // - O_NONBLOCK with VMIN=1/VTIME=0: a read with nothing there fails with EAGAIN, while a device
 //   that has gone reads 0 or fails with EIO, so the two can be told apart.
-// - poll reports POLLHUP for a hung-up device whether asked or not; once seen, the wait leaves the
-//   descriptor out, or it would return at once for ever.
+// - poll reports POLLHUP for a hung-up device whether asked or not; once seen, later waits leave
+//   the descriptor out, or they would return at once for ever.
 // - FIONREAD on a pseudo-terminal tops out near 4095; callers read until a read finds nothing.
 //
 // Threads: `fd`, `wake` and `timeouts` are set before a second thread can use the port (and
@@ -22,6 +24,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,8 +34,10 @@
 #include <cerrno>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/device_map.h"
+#include "platform/device_users_linux.h"
 #include "platform/serial_device.h"
 
 namespace platform {
@@ -159,6 +164,31 @@ void MakeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
+// Why the device behind `fd` is somebody else's: a session's controlling terminal (a stale map
+// link to a reused /dev/pts/N, a serial console with a login on it), or held open by another
+// process. TIOCGSID answers only for our own terminal; /proc tells about everybody's.
+SerialError InUseElsewhere(int fd, const std::string& name) {
+    struct stat st {};
+    CountCall();
+    if (::fstat(fd, &st) != 0) {
+        return MapOsError(errno, "look at " + name);
+    }
+    pid_t session = 0;
+    CountCall();
+    const bool ours = ::ioctl(fd, TIOCGSID, &session) == 0;
+    if (ours || SessionOnTerminal(st.st_rdev)) {
+        SerialError refused = MapOsError(EBUSY, "claim " + name + ", a session's terminal");
+        refused.kind = SerialErrorKind::InSession;
+        return refused;
+    }
+    const std::vector<DeviceUser> holders = OtherHoldersOf(st.st_rdev);
+    if (holders.empty()) {
+        return {};
+    }
+    return MapOsError(EBUSY, "claim " + name + ", held by " + holders.front().program +
+                                 " (process " + std::to_string(holders.front().pid) + ")");
+}
+
 constexpr tcflag_t kLineBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CREAD;
 
 }  // namespace
@@ -233,6 +263,12 @@ SerialError SerialPort::Open(std::string_view devicePath) {
     CountCall();
     if (::tcgetattr(fd.get(), &probe) != 0) {
         return MapOsError(ENOTTY, "open " + name);
+    }
+    // Before anything changes the line: a terminal that someone works on must not be touched.
+    // The lock and TIOCEXCL only stop those who come later; a program that opened the device
+    // first would go on reading our answers.
+    if (SerialError elsewhere = InUseElsewhere(fd.get(), name); elsewhere.Failed()) {
+        return elsewhere;
     }
     CountCall();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
@@ -380,15 +416,19 @@ SerialError SerialPort::WaitEvent(std::uint32_t& events) {
             }
         }
         const short device = fds[1].revents;
-        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            d.gone.store(true, std::memory_order_relaxed);
-            fds[1].fd = -1;
-        }
         if ((device & POLLIN) != 0) {
             events = kEvRxChar;
             return {};
         }
+        if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            d.gone.store(true, std::memory_order_relaxed);
+            return MapOsError(EIO, "wait for events");
+        }
     }
+}
+
+bool SerialPort::DeviceGone() const {
+    return m_device && m_device->gone.load(std::memory_order_relaxed);
 }
 
 IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {

@@ -6,10 +6,10 @@
 
 namespace platform {
 
-// Creates or empties the file and writes the text, with each "\n" stored as the platform's line
-// end. Never follows a symbolic link at that name, and never writes into anything but a regular
-// file (a planted link could otherwise make the program overwrite a file of the operator's).
-// False, with nothing written, when that cannot be done.
+// Replaces the file with the text, whole or not at all, with each "\n" stored as the platform's
+// line end. Never writes through a symbolic link or into anything else planted at that name (a
+// planted link could otherwise make the program overwrite a file of the operator's). False, with
+// the old file as it was, when that cannot be done.
 bool WriteTextFile(const std::string& path, std::string_view text);
 
 }  // namespace platform

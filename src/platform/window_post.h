@@ -13,6 +13,9 @@ struct Window;  // opaque: only the window backend knows what stands behind a ha
 using WindowHandle = Window*;
 
 inline constexpr std::uint32_t kWmUser = 0x0400;
+// The session ends or the program is told to quit from outside: each window hears it on the
+// window's thread just before the message loops end, and lets go of what it holds.
+inline constexpr std::uint32_t WM_ENDSESSION = 0x0016;
 
 class WindowPoster {
   public:

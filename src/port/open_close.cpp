@@ -1,5 +1,9 @@
 // OPEN and CLOSE: the port row of the main dialog.
 
+#include <cstdio>
+
+#include "platform/message_box.h"
+#include "platform/open_failure.h"
 #include "platform/tone.h"
 #include "port/port_settings_map.h"
 #include "ui/mirovan_dlg.h"
@@ -31,6 +35,15 @@ void CMirovanDlg::AppendStatus(const std::string& text) {
     m_editStatus.ReplaceSel(text);
 }
 
+// On a machine without sound the tone says nothing, and the status box is hidden: the box is what
+// tells the operator. Standard error gets the OS's own words too, for whoever helps them.
+void CMirovanDlg::ReportOpenFailure() {
+    const std::string reason = platform::DescribeOpenFailure(m_strPortName, m_comm.m_openError);
+    std::fprintf(stderr, "Velmora: OPEN %s failed: %s\n    (%s)\n", m_strPortName.c_str(),
+                 reason.c_str(), m_comm.m_openError.text.c_str());
+    platform::ShowMessage(reason);
+}
+
 void CMirovanDlg::OnBnClickedOpen() {
     UpdateData(true);
     ReadListSelections();
@@ -46,6 +59,7 @@ void CMirovanDlg::OnBnClickedOpen() {
     if (m_comm.Open(settings) != 1) {
         platform::Beep(550, 500);
         AppendStatus("Port Open Error - " + m_strPortName + " !!");
+        ReportOpenFailure();
         return;
     }
 
@@ -74,8 +88,39 @@ void CMirovanDlg::OnBnClickedClose() {
         AppendStatus("Port not yet opened !!");
         return;
     }
+    ClosePort();
+}
+
+void CMirovanDlg::ClosePort() {
     m_comm.Close();
     AppendStatus("Close Port " + m_strPortName + " !!");
     EnableLists(true);
     SetTagControlsEnabled(false);
+}
+
+// An operation waiting for an answer ends first, as a failed exchange, so that it does not find
+// its port closed under it; then the port closes as CLOSE closes it, and OPEN can have the device
+// again once it is back.
+std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
+    if (m_bTagOperationRunning) {
+        m_bDeviceGoneInOperation = true;
+        return 0;
+    }
+    // The notice may come from a port that was closed since, or closed and opened again.
+    if (m_comm.m_bConnected == 0 || !m_comm.m_hComm.DeviceGone()) {
+        return 0;
+    }
+    ClosePort();
+    platform::ShowMessage("The device on " + m_strPortName +
+                          " is gone (unplugged or hung up).\nThe port is closed; press OPEN once "
+                          "the device is back.");
+    return 1;
+}
+
+// The program is told to quit from outside (logout, Ctrl+C, a stop request): the port goes first,
+// so that its exclusivity ends with us and the next copy of the program can have it.
+void CMirovanDlg::OnEndSession(bool bEnding) {
+    if (bEnding && m_comm.m_bConnected != 0) {
+        ClosePort();
+    }
 }

@@ -40,6 +40,11 @@ struct DialogTemplate {
     std::span<const ListData> lists;
 };
 
+// The captions of the labels beside the main dialog's two text fields; a screen reader names
+// each field by its label.
+inline constexpr std::string_view kHomepageLabel = "HOMEPAGE(http://) Only";
+inline constexpr std::string_view kTableInfoLabel = "TABLE INFO";
+
 // Null for an identifier that names no dialog.
 const DialogTemplate* FindDialogTemplate(int id);
 

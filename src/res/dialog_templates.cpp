@@ -38,8 +38,8 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_STATIC_LAMP,     Static,   "",           kHidden | SS_BITMAP,                                  84, 49, 10, 7, IDB_LAMP_OFF},
     {IDC_STATIC,          Static,   "",           kShown | SS_BITMAP,                                   6, 6, 283, 33, IDB_BANNER},
     {IDC_STATIC,          Static,   "",           kShown | SS_BITMAP,                                   9, 69, 277, 1, IDB_SEPARATOR},
-    {IDC_STATIC,          Static,   "HOMEPAGE(http://) Only", kShown | SS_LEFT | WS_GROUP,              13, 80, 84, 8, 0},
-    {IDC_STATIC,          Static,   "TABLE INFO", kShown | SS_LEFT | WS_GROUP,                          54, 101, 39, 8, 0},
+    {IDC_STATIC,          Static,   kHomepageLabel, kShown | SS_LEFT | WS_GROUP,                        13, 80, 84, 8, 0},
+    {IDC_STATIC,          Static,   kTableInfoLabel, kShown | SS_LEFT | WS_GROUP,                       54, 101, 39, 8, 0},
     {IDC_STATIC,          Static,   "",           kShown | SS_BITMAP,                                   9, 120, 277, 1, IDB_SEPARATOR},
 };
 

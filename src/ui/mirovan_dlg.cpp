@@ -118,6 +118,11 @@ bool CMirovanDlg::OnInitDialog() {
         (this->*kButtonImages[slot].button).SetBitmap(m_bmpButtons[slot]);
     }
 
+    // The labels are not the fields' buddies in the template, so a screen reader would call
+    // both fields just "edit".
+    GetDlgItem(IDC_EDIT_HOMEPAGE)->setAccessibleName(QString::fromUtf8(res::kHomepageLabel));
+    GetDlgItem(IDC_EDIT_TABLE_INFO)->setAccessibleName(QString::fromUtf8(res::kTableInfoLabel));
+
     SetTagControlsEnabled(false);
     g_hMainWnd.store(GetSafeHwnd());
     return true;
@@ -169,6 +174,10 @@ bool CMirovanDlg::OnCommand(int id) {
     for (const CommandRoute& route : kCommandMap) {
         if (route.id == id) {
             (this->*route.handler)();
+            if (m_bDeviceGoneInOperation && !m_bTagOperationRunning) {
+                m_bDeviceGoneInOperation = false;
+                OnDeviceGone(0, 0);
+            }
             return true;
         }
     }
@@ -187,6 +196,14 @@ void CMirovanDlg::OnCancel() {
 bool CMirovanDlg::OnWindowMessage(std::uint32_t message) {
     if (message == WM_RX_NOTIFY) {
         OnRxNotify(0, 0);
+        return true;
+    }
+    if (message == WM_DEVICE_GONE) {
+        OnDeviceGone(0, 0);
+        return true;
+    }
+    if (message == platform::WM_ENDSESSION) {
+        OnEndSession(true);
         return true;
     }
     return false;

@@ -2,7 +2,7 @@
 // The program's one window: the port row, the two tag fields and the tag buttons.
 //
 // Every handler runs on the window's thread. The watch thread reaches this dialog only through
-// the message it posts (WM_RX_NOTIFY) and the channel's receive queue.
+// the messages it posts (WM_RX_NOTIFY, WM_DEVICE_GONE) and the channel's receive queue.
 
 #include <QIcon>
 #include <QPixmap>
@@ -36,6 +36,8 @@ class CMirovanDlg : public platform::Dialog {
                        std::int32_t dataBitsIndex, std::int32_t stopBitsIndex,
                        std::int32_t parityIndex);
     void AppendStatus(const std::string& text);
+    std::intptr_t OnDeviceGone(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnEndSession(bool bEnding);
 
     // Tag protocol. The senders tell whether every byte went out.
     bool SendHexBytes(const std::string& text);
@@ -95,6 +97,9 @@ class CMirovanDlg : public platform::Dialog {
   private:
     void ReadListSelections();
     void EnableLists(bool enable);
+    void ReportOpenFailure();
+    // What CLOSE does to an open port: close it, say so, free the lists, lock the tag controls.
+    void ClosePort();
     // The tag controls as the port leaves them: usable exactly while it is open.
     void FollowPortState();
     // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.
@@ -115,4 +120,6 @@ class CMirovanDlg : public platform::Dialog {
     bool m_bCloseRequested = false;
     // How many answer waits run (they nest when a handler inside one starts another).
     int m_nAnswerWaits = 0;
+    // The device vanished while a tag operation waited; handled once the operation has ended.
+    bool m_bDeviceGoneInOperation = false;
 };

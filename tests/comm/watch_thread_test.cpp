@@ -1,6 +1,7 @@
 // The watch thread against a real pseudo-terminal: what it reads, when it tells the window, and
 // how it ends.
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -177,6 +178,14 @@ TEST_F(ChannelTest, UnplugMidStreamNeitherSpinsNorCrashes) {
     std::this_thread::sleep_for(200ms);
     EXPECT_LE(platform::SerialCalls().waitWakeups - wakeups, 2u);
     EXPECT_TRUE(m_channel.m_hWatchThread.joinable());
+    // The window hears of it once, after the bytes that came before it.
+    const auto posts = m_poster.Posts();
+    const auto gone = std::count_if(posts.begin(), posts.end(),
+                                    [](const auto& p) { return p.message == WM_DEVICE_GONE; });
+    EXPECT_EQ(gone, 1);
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts.back().message, WM_DEVICE_GONE);
+    EXPECT_EQ(posts.front().message, WM_RX_NOTIFY);
 
     const std::uint8_t frame[] = {0x01, 'R', 0x04};
     EXPECT_EQ(m_channel.WriteComm(frame, sizeof frame), 0);

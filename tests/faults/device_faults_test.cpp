@@ -4,12 +4,16 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <functional>
+
+#include <QApplication>
 
 #include "dialog_fixture.h"
 #include "platform/serial_device.h"
@@ -18,12 +22,13 @@
 #include "support/process_counts.h"
 #include "support/wait_until.h"
 
+extern char** environ;
+
 namespace faulttest {
 namespace {
 
 using namespace std::chrono_literals;
 using platform::SerialErrorKind;
-using Clock = std::chrono::steady_clock;
 
 constexpr uid_t kNobody = 65534;
 
@@ -38,10 +43,13 @@ int WaitForChild(pid_t pid, std::chrono::milliseconds timeout = 10s) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Another copy of the program, in a process of its own, holding a port until destroyed.
-class HolderProcess {
+// A process of its own that takes hold of something until destroyed. `hold` runs in the child:
+// it takes hold, calls `held` with whether it could, and lets go when `held` returns.
+class HoldingChild {
   public:
-    explicit HolderProcess(const std::string& portName) {
+    using Hold = std::function<void(const std::function<void(bool)>& held)>;
+
+    explicit HoldingChild(const Hold& hold) {
         int ready[2];
         int release[2];
         if (::pipe2(ready, O_CLOEXEC) != 0 || ::pipe2(release, O_CLOEXEC) != 0) {
@@ -50,22 +58,22 @@ class HolderProcess {
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(release[1]);
-            CCommChannel channel;
-            const char held = channel.Open({portName, 57600, 8, 2, 0}) == 1 ? 'y' : 'n';
-            [[maybe_unused]] ssize_t n = ::write(ready[1], &held, 1);
-            char ignored;
-            n = ::read(release[0], &ignored, 1);  // returns when the parent lets go
-            channel.Close();
+            hold([&](bool took) {
+                const char answer = took ? 'y' : 'n';
+                [[maybe_unused]] ssize_t n = ::write(ready[1], &answer, 1);
+                char ignored;
+                n = ::read(release[0], &ignored, 1);  // returns when the parent lets go
+            });
             ::_exit(0);
         }
         ::close(ready[1]);
         ::close(release[0]);
         m_release = release[1];
-        char held = 'n';
-        m_holds = ::read(ready[0], &held, 1) == 1 && held == 'y';
+        char answer = 'n';
+        m_holds = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
         ::close(ready[0]);
     }
-    ~HolderProcess() {
+    ~HoldingChild() {
         ::close(m_release);
         if (m_pid > 0) {
             WaitForChild(m_pid);
@@ -77,6 +85,51 @@ class HolderProcess {
     pid_t m_pid = -1;
     int m_release = -1;
     bool m_holds = false;
+};
+
+// Another copy of the program holding a port.
+void OpenInAnotherCopy(const std::string& portName, const std::function<void(bool)>& held) {
+    CCommChannel channel;
+    held(channel.Open({portName, 57600, 8, 2, 0}) == 1);
+    channel.Close();
+}
+
+// A session of its own whose controlling terminal is `device`, as a shell's is.
+HoldingChild::Hold SessionOn(const std::string& device) {
+    return [device](const std::function<void(bool)>& held) {
+        // A session leader that opens a terminal without O_NOCTTY takes it as its own.
+        held(::setsid() > 0 && ::open(device.c_str(), O_RDWR) >= 0);
+    };
+}
+
+// Another program that opened a device first, without any lock, as a terminal program does: a
+// `sleep` with the device as its standard input, until destroyed.
+class PlainHolder {
+  public:
+    explicit PlainHolder(const std::string& device) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, device.c_str(),
+                                         O_RDWR | O_NOCTTY | O_NONBLOCK, 0);
+        char sleep[] = "sleep";
+        char seconds[] = "60";
+        char* argv[] = {sleep, seconds, nullptr};
+        // Returns once the program runs, with the device already open.
+        if (::posix_spawnp(&m_pid, "sleep", &actions, nullptr, argv, environ) != 0) {
+            m_pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~PlainHolder() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    pid_t Pid() const { return m_pid; }
+
+  private:
+    pid_t m_pid = -1;
 };
 
 // Runs `attempt` as an ordinary user: in a child that becomes nobody when we are root (who may
@@ -110,9 +163,9 @@ class DeviceFaultTest : public testsupport::DialogTest {
     }
 
     // Presses OPEN on COM1, which must fail for `kind` on the device the map names (not on a
-    // fallback elsewhere). Returns what went otherwise, empty when nothing: plain text, so that
-    // a child process can report it too.
-    std::string FailedOpenFaults(SerialErrorKind kind) {
+    // fallback elsewhere) and say so in one box that holds each of `reason`. Returns what went
+    // otherwise, empty when nothing: plain text, so that a child process can report it too.
+    std::string FailedOpenFaults(SerialErrorKind kind, const std::vector<std::string>& reason) {
         m_tones->Take();
         const std::string status = StatusText();
         const std::size_t boxes = m_boxes->Texts().size();
@@ -129,20 +182,26 @@ class DeviceFaultTest : public testsupport::DialogTest {
         check(StatusText() == status + "Port Open Error - COM1 !!", "status: " + StatusText());
         check(m_tones->Take() == std::vector<testsupport::RecordingTones::Tone>{{550, 500}},
               "not the one long low tone");
-        check(m_boxes->Texts().size() == boxes, "a message box");
+        const std::vector<std::string> texts = m_boxes->Texts();
+        check(texts.size() == boxes + 1, "not one box");
+        for (const std::string& part : reason) {
+            check(texts.size() > boxes && texts.back().find(part) != std::string::npos,
+                  "box without \"" + part + "\": " + (texts.empty() ? "" : texts.back()));
+        }
         check(TagControlsDisabled(), "tag controls enabled");
         check(PortInfo().empty(), "port_info.txt written");
         return faults;
     }
 };
 
-// The far side hangs up, inside a READ's wait or between operations: the operation ends as with
-// a silent device, the watch thread blocks instead of spinning and keeps the port until CLOSE,
-// and OPEN works again once a device is back behind the port.
-TEST_F(DeviceFaultTest, VanishedDeviceIsSilentUntilCloseAndOpenRecovers) {
+// The far side hangs up, inside a READ's wait or between operations: the READ ends as with a
+// silent device, then the port closes as CLOSE closes it and a box says why; the watch thread
+// ends without spinning, and OPEN works again once a device is back behind the port.
+TEST_F(DeviceFaultTest, VanishedDeviceClosesThePortAndSaysSoAndOpenRecovers) {
     for (const bool duringRead : {true, false}) {
         SCOPED_TRACE(duringRead ? "during a READ's wait" : "while idle");
         OpenReader({"home.kr", "T1", false});
+        const std::string status = StatusText();
         const std::size_t boxes = m_boxes->Texts().size();
         const std::uint64_t wakeups = platform::SerialCalls().waitWakeups;
         if (duringRead) {
@@ -150,27 +209,30 @@ TEST_F(DeviceFaultTest, VanishedDeviceIsSilentUntilCloseAndOpenRecovers) {
             Click(IDC_BTN_READ);
             EXPECT_EQ(m_dlg->m_strHomepage, "");
             EXPECT_EQ(m_dlg->m_strTableInfo, "");
-            EXPECT_EQ(m_boxes->Texts().size(), boxes);
         } else {
             m_reader->HangUp();
-            Edit(IDC_EDIT_HOMEPAGE)->clear();
-            Edit(IDC_EDIT_TABLE_INFO)->setText("T2");
-            Click(IDC_BTN_WRITE);
-            ASSERT_EQ(m_boxes->Texts().size(), boxes + 1);
-            EXPECT_EQ(m_boxes->Texts().back(), "TABLE INFO WRITE FAIL.");
+            EXPECT_TRUE(testsupport::WaitUntil([&] {
+                QApplication::processEvents();
+                return m_dlg->m_comm.m_bConnected == 0;
+            }));
         }
         EXPECT_TRUE(m_reader->IsHungUp());
+        EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0);
+        EXPECT_FALSE(m_dlg->m_comm.m_hComm.IsOpen());
+        EXPECT_EQ(StatusText(), status + "Close Port COM1 !!");
+        ASSERT_EQ(m_boxes->Texts().size(), boxes + 1);
+        EXPECT_EQ(m_boxes->Texts().back(),
+                  "The device on COM1 is gone (unplugged or hung up).\nThe port is closed; "
+                  "press OPEN once the device is back.");
+        EXPECT_TRUE(Item(IDC_COMBO_PORT)->isEnabled());
+        EXPECT_TRUE(TagControlsDisabled());
         // A blocked thread wakes once for the hang-up; a spinning one thousands of times a second.
-        EXPECT_LE(platform::SerialCalls().waitWakeups - wakeups, 3u);
-        EXPECT_EQ(testsupport::WatchThreadCount(), 1u);
-        EXPECT_EQ(m_dlg->m_comm.m_nWatchExitCode.load(), -1);
-        EXPECT_TRUE(TagControlsEnabled());
-
-        const Clock::time_point start = Clock::now();
-        Click(IDC_BTN_CLOSE);
-        EXPECT_LT(Clock::now() - start, 1s);
+        EXPECT_LE(platform::SerialCalls().waitWakeups - wakeups, 4u);
+        EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
         EXPECT_EQ(m_dlg->m_comm.m_nWatchExitCode.load(), 1);
-        EXPECT_TRUE(StatusText().ends_with("Close Port COM1 !!"));
+        // A late notice changes nothing more.
+        QApplication::processEvents();
+        EXPECT_EQ(m_boxes->Texts().size(), boxes + 1);
 
         OpenReader({"back.kr", "T3", false});
         Click(IDC_BTN_READ);
@@ -180,36 +242,87 @@ TEST_F(DeviceFaultTest, VanishedDeviceIsSilentUntilCloseAndOpenRecovers) {
     }
 }
 
-TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpen) {
+TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
     sim::PseudoTerminal device;
     device.LinkAs("COM1");
+    const std::string pts = device.DevicePath();
     // The map is the user's own: a child that has become nobody may look into it.
     std::filesystem::permissions(m_config->Path(), std::filesystem::perms::others_exec,
                                  std::filesystem::perm_options::add);
-    // Tries OPEN as an ordinary user while `path` is closed to everybody but its owner, root (or,
-    // when we are not root, to its owner too).
-    const auto closed = [&](const std::filesystem::path& path) {
+    // Tries OPEN as an ordinary user while `path` has `mode` (root keeps the owner's rights,
+    // an ordinary user loses them) and, when `group` is given and we are root, that group.
+    const auto closed = [&](const std::filesystem::path& path, mode_t mode, const group* owners,
+                            const std::vector<std::string>& reason) {
         struct stat was {};
         ::stat(path.c_str(), &was);
-        ::chmod(path.c_str(), was.st_mode & (::geteuid() == 0 ? 0700 : 0));
+        const bool root = ::geteuid() == 0;
+        if (owners != nullptr && root) {
+            [[maybe_unused]] const int rc = ::chown(path.c_str(), -1, owners->gr_gid);
+        }
+        ::chmod(path.c_str(), mode | (root ? 0700 : 0));
         const std::string faults =
-            AsOrdinaryUser([&] { return FailedOpenFaults(SerialErrorKind::Permission); });
+            AsOrdinaryUser([&] { return FailedOpenFaults(SerialErrorKind::Permission, reason); });
+        [[maybe_unused]] const int rc = ::chown(path.c_str(), -1, was.st_gid);
         ::chmod(path.c_str(), was.st_mode & 07777);
         return faults;
     };
+    // The group the device is given: dialout where we can hand it out, else our own.
+    const group* dialout = ::geteuid() == 0 ? ::getgrnam("dialout") : ::getgrgid(::getegid());
+    const std::string groupName = dialout != nullptr ? dialout->gr_name : "?";
     const struct {
         const char* name;
         std::function<std::string()> attempt;
     } rows[] = {
-        {"held by another process",
+        {"held by another copy of the program",
          [&] {
-             const HolderProcess holder("COM1");
-             return holder.Holds() ? FailedOpenFaults(SerialErrorKind::Busy)
-                                   : "the holder could not open the port";
+             const HoldingChild holder([](const auto& held) { OpenInAnotherCopy("COM1", held); });
+             return holder.Holds()
+                        ? FailedOpenFaults(SerialErrorKind::Busy,
+                                           {"COM1 (" + pts + ") is in use by another program"})
+                        : "the holder could not open the port";
          }},
-        {"no permission on the device", [&] { return closed(device.DevicePath()); }},
+        {"opened first by a program that takes no lock",
+         [&] {
+             const PlainHolder holder(pts);
+             const std::string pid = std::to_string(holder.Pid());
+             return FailedOpenFaults(
+                 SerialErrorKind::Busy,
+                 {"COM1 (" + pts + ") is in use by another program: sleep (process " + pid + ")",
+                  "kill " + pid});
+         }},
+        {"a stale link to somebody's terminal",
+         [&] {
+             const HoldingChild session(SessionOn(pts));
+             const termios before = device.SlaveSettings();
+             const std::string faults =
+                 session.Holds()
+                     ? FailedOpenFaults(SerialErrorKind::InSession,
+                                        {"COM1 (" + pts + ") is the terminal of ",
+                                         "not a tag reader", "rm " + device.Link().string()})
+                     : "no session took the terminal";
+             const termios after = device.SlaveSettings();
+             const bool untouched = before.c_lflag == after.c_lflag &&
+                                    before.c_iflag == after.c_iflag &&
+                                    before.c_cflag == after.c_cflag;
+             return faults + (untouched ? "" : "the terminal's settings changed");
+         }},
+        {"no permission on the device",
+         [&] {
+             return closed(pts, 0, nullptr,
+                           {"You may not open COM1 (" + pts + ")", "Ask your administrator"});
+         }},
+        {"only a group may use the device",
+         [&] {
+             return closed(pts, 0060, dialout,
+                           {"only members of the group " + groupName,
+                            "sudo adduser $USER " + groupName, "log out and in again"});
+         }},
         // Not a quiet fallback to /dev/ttyS0, which would be another device.
-        {"no permission on the device map", [&] { return closed(device.Link().parent_path()); }},
+        {"no permission on the device map",
+         [&] {
+             return closed(device.Link().parent_path(), 0, nullptr,
+                           {"may not look into the device map folder"});
+         }},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(row.attempt(), "") << row.name;

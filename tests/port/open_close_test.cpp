@@ -1,7 +1,11 @@
 // OPEN and CLOSE against real pseudo-terminals: the line settings, status texts, tones, the
 // lists and the tag controls, and port_info.txt.
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -83,7 +87,7 @@ TEST_F(OpenCloseTest, SecondOpenAndEarlyCloseOnlyReport) {
     EXPECT_TRUE(TagControlsEnabled());
 }
 
-TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneAndChangesNothingElse) {
+TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneSaysWhyAndChangesNothingElse) {
     std::filesystem::create_directories(m_config->Path() / "velmora/ports");
     std::filesystem::create_symlink("/nonexistent/ttyUSB9",
                                     m_config->Path() / "velmora/ports/COM3");
@@ -95,13 +99,23 @@ TEST_F(OpenCloseTest, FailedOpenSoundsTheLowToneAndChangesNothingElse) {
     struct Case {
         int index;
         const char* why;
+        std::string box;  // how the box begins
     };
-    for (const Case c : {Case{2, "mapped to a missing device"}, Case{49, "unmapped: /dev/ttyS49"},
-                         Case{4, "held by another open"}}) {
+    for (const Case& c :
+         {Case{2, "mapped to a missing device",
+               "COM3 is not connected to a device.\nIts entry in the device map points at "
+               "/nonexistent/ttyUSB9, which is not there.\n"},
+          Case{49, "unmapped: /dev/ttyS49", "COM50 is not connected to a device.\n"},
+          Case{4, "held by another open",
+               "COM5 (" + held.DevicePath() + ") is in use by another program.\n"}}) {
+        const std::size_t boxes = m_boxes->Texts().size();
         OpenPort(c.index);
         const std::string name = port::PortNameForIndex(c.index);
         EXPECT_TRUE(StatusText().ends_with("Port Open Error - " + name + " !!")) << c.why;
         EXPECT_EQ(m_tones->Take(), kFailure) << c.why;
+        ASSERT_EQ(m_boxes->Texts().size(), boxes + 1) << c.why;
+        EXPECT_TRUE(m_boxes->Texts().back().starts_with(c.box))
+            << c.why << ": " << m_boxes->Texts().back();
         EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0) << c.why;
         EXPECT_TRUE(ListsEnabled()) << c.why;
         EXPECT_TRUE(TagControlsDisabled()) << c.why;
@@ -160,6 +174,34 @@ TEST_F(OpenCloseTest, PortInfoNeverFollowsAPlantedLinkAndItsFailureKeepsThePortO
     Click(IDC_BTN_CLOSE);
     std::filesystem::remove(m_workDir / "port_info.txt");
     std::ofstream(m_workDir / "port_info.txt") << "COM49\n7\n3\n1\n1\nstale tail\n";
+    OpenPort(0);
+    EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
+}
+
+// A disk that fills up mid-write leaves the old file as it was and nothing beside it; the port is
+// open all the same. The file-size limit makes the write fail as a full disk would.
+TEST_F(OpenCloseTest, PortInfoIsWrittenWholeOrNotAtAll) {
+    const std::string old = "COM9\n2\n3\n0\n2\n";
+    std::ofstream(m_workDir / "port_info.txt") << old;
+    StartReader("COM1");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit few{5, 5};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &few);
+        OpenPort(0);
+        const bool opened = m_dlg->m_comm.m_bConnected == 1;
+        Click(IDC_BTN_CLOSE);
+        ::_exit(opened ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the port did not open";
+    EXPECT_EQ(PortInfo(), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_workDir),
+                            std::filesystem::directory_iterator{}),
+              1);
+
     OpenPort(0);
     EXPECT_EQ(PortInfo(), "COM1\n2\n3\n0\n2\n");
 }

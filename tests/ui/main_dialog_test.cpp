@@ -1,6 +1,7 @@
 // The main dialog as the operator first meets it: what shows, what the keyboard does, the
 // limits of the two text fields, the About box and leaving the program.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -81,6 +82,19 @@ TEST_F(MainDialogTest, TabVisitsOnlyTheThreeTabStops) {
                                          Item(IDC_EDIT_HOMEPAGE),   Item(IDC_CHK_LOCK),
                                          Item(IDC_EDIT_TABLE_INFO), Item(IDC_EDIT_HOMEPAGE)};
     EXPECT_EQ(visited, expected);
+}
+
+TEST_F(MainDialogTest, ScreenReadersNameTheTextFieldsByTheirLabels) {
+    const struct {
+        int id;
+        QString name;
+    } rows[] = {{IDC_EDIT_HOMEPAGE, "HOMEPAGE(http://) Only"}, {IDC_EDIT_TABLE_INFO, "TABLE INFO"}};
+    for (const auto& row : rows) {
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(Item(row.id));
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->text(QAccessible::Name), row.name);
+        EXPECT_EQ(field->role(), QAccessible::EditableText);
+    }
 }
 
 TEST_F(MainDialogTest, TextFieldsStopTypingAndPastingAtTheirLimits) {

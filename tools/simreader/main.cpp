@@ -1,5 +1,6 @@
 // velmora-simreader: plays the tag reader/writer on a pseudo-terminal linked into the device map
-// as a COM port, until SIGINT, SIGTERM or SIGHUP (its terminal closed).
+// as a COM port, until SIGINT, SIGTERM or SIGHUP (its terminal closed). On start it clears the
+// links that earlier readers, killed before they could remove them, left to vanished terminals.
 //
 // The stop signals are blocked in every thread (the reader's thread inherits the mask from main)
 // and taken from a signalfd, so the main thread sleeps in one read and the link is removed by the
@@ -20,6 +21,7 @@
 
 #include "platform/device_map.h"
 #include "simreader/sim_tag_reader.h"
+#include "simreader/stale_links.h"
 #include "simreader/unique_fd.h"
 
 namespace {
@@ -128,6 +130,9 @@ int main(int argc, char** argv) {
     const std::optional<CommandLine> line = Parse(argc, argv);
     if (!line) {
         return kBadOptions;
+    }
+    for (const std::string& link : sim::RemoveDeadTerminalLinks(platform::DeviceMapFolder())) {
+        std::cerr << "velmora-simreader: removed " << link << ", a terminal that is gone\n";
     }
     const std::optional<std::string> port = ChoosePort(*line);
     if (!port) {

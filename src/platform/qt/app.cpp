@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/qt/quit_on_signal.h"
 #include "platform/qt/window_services.h"
 
 namespace platform {
@@ -23,6 +24,7 @@ int AppMain(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QtWindowServices services;
+    const QuitOnSignal quitOnSignal;
     if (g_currentApp != nullptr) {
         g_currentApp->InitInstance();
     }

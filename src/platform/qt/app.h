@@ -2,9 +2,9 @@
 // The application object and the program's entry point.
 //
 // The one application object registers itself when it is constructed, before main runs; the
-// entry point sets up the window system and the platform services and hands over to
-// InitInstance, which runs the whole program. The application's name, the caption of every
-// message box, is the executable's file name without its extension.
+// entry point sets up the window system and the platform services, catches the system's requests
+// to quit, and hands over to InitInstance, which runs the whole program. The application's name,
+// the caption of every message box, is the executable's file name without its extension.
 
 namespace platform {
 

@@ -33,6 +33,21 @@ void QtWindowPoster::Post(WindowHandle window, std::uint32_t message) {
     }
 }
 
+void QtWindowPoster::SendToAll(std::uint32_t message) {
+    std::vector<QObject*> windows;
+    {
+        // Not held while the windows handle it: a handler may create or destroy a window.
+        std::lock_guard guard(m_lock);
+        for (const auto& [handle, window] : m_windows) {
+            windows.push_back(window);
+        }
+    }
+    for (QObject* window : windows) {
+        PostedMessageEvent event(message);
+        QCoreApplication::sendEvent(window, &event);
+    }
+}
+
 namespace {
 
 // An OK-only box without an icon of its own shows the exclamation mark, as the framework's does.

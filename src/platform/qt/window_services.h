@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/message_box.h"
 #include "platform/window_post.h"
@@ -34,6 +35,8 @@ class QtWindowPoster : public WindowPoster {
     WindowHandle Register(QObject* window);
     void Unregister(WindowHandle handle);
     void Post(WindowHandle window, std::uint32_t message) override;
+    // Window's thread only: hands `message` to every window now, before returning.
+    void SendToAll(std::uint32_t message);
 
   private:
     std::mutex m_lock;

@@ -1,0 +1,31 @@
+#pragma once
+// Who else uses a character device, as far as /proc lets us see: the processes that hold it open
+// and the session whose controlling terminal it is. Linux only; the serial backend and the
+// wording of open failures use it.
+//
+// Another user's descriptors are hidden from us unless we are root, so an empty answer means
+// "nobody we can see". Controlling terminals are visible for every process.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DeviceUser {
+    pid_t pid = 0;
+    std::string program;  // the process's command name, as `ps` shows it
+};
+
+// Processes other than this one that hold `device` open. A process that also holds the master
+// side of the same pseudo-terminal is the far side playing the device, not a rival, and is left
+// out.
+std::vector<DeviceUser> OtherHoldersOf(dev_t device);
+
+// A process whose controlling terminal is `device` (the session's leader when it can be found),
+// or nothing when it is no session's terminal.
+std::optional<DeviceUser> SessionOnTerminal(dev_t device);
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+// A copy of the program in a process of its own, for tests of what happens between copies: the
+// real entry point and main window, with OPEN pressed on COM1 as soon as the window runs. Prints
+// "open" once the port is open.
+
+#include <QAbstractButton>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "platform/qt/app.h"
+#include "res/resource.h"
+#include "tag/received_text.h"
+#include "ui/mirovan_dlg.h"
+
+std::string g_strReceived;
+
+namespace {
+
+class InstanceApp : public platform::App {
+  public:
+    bool InitInstance() override {
+        CMirovanDlg dlg;
+        QTimer::singleShot(0, [&dlg] {
+            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_BTN_OPEN))->click();
+            if (dlg.m_comm.m_bConnected != 0) {
+                std::puts("open");
+                std::fflush(stdout);
+            }
+        });
+        dlg.DoModal();
+        return false;
+    }
+};
+
+InstanceApp theInstance;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return platform::AppMain(argc, argv);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Another program run by a test: started with its standard output and error on pipes, read line
+// by line, signalled, and killed if it is still there when the object goes.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "simreader/unique_fd.h"
+
+namespace testsupport {
+
+class ChildProgram {
+  public:
+    // argv[0] is the program's path. Throws std::system_error when it cannot be started.
+    explicit ChildProgram(const std::vector<std::string>& argv);
+    ~ChildProgram();
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+
+    // The next line of standard output, without its line end; nothing after the timeout.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
+    void Signal(int signal) const;
+    // The exit code, or nothing when the program did not exit normally within the timeout.
+    std::optional<int> Exit(std::chrono::milliseconds timeout);
+    // Standard error so far; call after the program has ended.
+    std::string Errors() const;
+
+  private:
+    pid_t m_pid = -1;
+    sim::UniqueFd m_out;
+    sim::UniqueFd m_err;
+    std::string m_pending;
+};
+
+}  // namespace testsupport
