@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "platform/tone.h"
@@ -104,6 +105,7 @@ void CMirovanDlg::ClosePort() {
 std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
     if (m_bTagOperationRunning) {
         m_bDeviceGoneInOperation = true;
+        platform::WakePump();  // no answer is coming: the wait ends now
         return 0;
     }
     // The notice may come from a port that was closed since, or closed and opened again.
@@ -120,7 +122,13 @@ std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
 // The program is told to quit from outside (logout, Ctrl+C, a stop request): the port goes first,
 // so that its exclusivity ends with us and the next copy of the program can have it.
 void CMirovanDlg::OnEndSession(bool bEnding) {
-    if (bEnding && m_comm.m_bConnected != 0) {
+    if (!bEnding) {
+        return;
+    }
+    // An operation under way ends at its next step, as when the window is closed.
+    m_bCloseRequested = true;
+    platform::WakePump();
+    if (m_comm.m_bConnected != 0) {
         ClosePort();
     }
 }

@@ -20,7 +20,8 @@ bool CMirovanDlg::SendFrame(const std::string& payload) {
 void CMirovanDlg::WaitPumping(std::uint32_t ms) {
     const std::uint32_t start = platform::TickCount();
     ++m_nAnswerWaits;
-    platform::PumpEventsUntil(start, ms, [this] { return m_bCloseRequested; });
+    platform::PumpEventsUntil(start, ms,
+                              [this] { return m_bCloseRequested || m_bDeviceGoneInOperation; });
     --m_nAnswerWaits;
 }
 
