@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/device_map.h"
+#include "platform/open_failure.h"
 #include "port/port_settings_map.h"
 
 namespace cli {
@@ -67,7 +68,9 @@ std::variant<PortSettings, std::string> ChoosePort(const std::optional<std::stri
 }
 
 std::string OpenFailureText(const std::string& portName, const platform::SerialError& error) {
-    return "cannot open " + portName + ": " + error.text;
+    // The operator's words first, then the system's own for whoever reads a script's log.
+    return "cannot open " + portName + ": " + platform::DescribeOpenFailure(portName, error) +
+           "\n(" + error.text + ")";
 }
 
 }  // namespace cli

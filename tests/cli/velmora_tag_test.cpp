@@ -246,6 +246,8 @@ TEST_F(VelmoraTag, APortThatCannotBeOpenedIsStatusThree) {
     const RunResult run = Run({"--port", "COM9", "write", "--homepage", "a"});
     EXPECT_EQ(run.ending.status, 3);
     EXPECT_NE(run.err.find("cannot open COM9"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("COM9 is not connected to a device."), std::string::npos)
+        << "the window's reason, in the operator's words: " << run.err;
 }
 
 TEST_F(VelmoraTag, BatchWritesEachTagTheOperatorPlaces) {
