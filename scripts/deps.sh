@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot ...
+# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows ...
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
@@ -11,6 +11,10 @@ test_pkgs=(libgtest-dev binutils-mingw-w64-x86-64)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
+# The Windows build: the posix-threads flavour of the cross compilers (see
+# cmake/mingw-w64-x86_64.cmake), GoogleTest's source to cross-build it, and Wine to run the tests.
+windows_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+              mingw-w64-tools googletest wine wine64 xvfb xauth)
 
 want=("${build_pkgs[@]}")
 for set in "$@"; do
@@ -20,6 +24,7 @@ for set in "$@"; do
         fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
         memcheck) want+=("${test_pkgs[@]}" "${memcheck_pkgs[@]}") ;;
         shot) want+=("${shot_pkgs[@]}") ;;
+        windows) want+=("${windows_pkgs[@]}") ;;
         *) echo "deps.sh: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done
