@@ -38,28 +38,14 @@
 
 #include "platform/device_map.h"
 #include "platform/device_users_linux.h"
+#include "platform/serial_call_count.h"
 #include "platform/serial_device.h"
 
 namespace platform {
 namespace {
 
-struct CallCounters {
-    std::atomic<std::uint64_t> total{0};
-    std::atomic<std::uint64_t> reads{0};
-    std::atomic<std::uint64_t> writes{0};
-    std::atomic<std::uint64_t> queueQueries{0};
-    std::atomic<std::uint64_t> waitWakeups{0};
-    std::atomic<std::uint64_t> bytesRead{0};
-};
-CallCounters g_calls;
-
-void CountCall() {
-    g_calls.total.fetch_add(1, std::memory_order_relaxed);
-}
-void CountCall(std::atomic<std::uint64_t>& kind) {
-    CountCall();
-    kind.fetch_add(1, std::memory_order_relaxed);
-}
+using calls::CountCall;
+using calls::g_calls;
 
 class UniqueFd {
   public:
@@ -192,15 +178,6 @@ SerialError InUseElsewhere(int fd, const std::string& name) {
 constexpr tcflag_t kLineBits = CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CREAD;
 
 }  // namespace
-
-SerialCallCounts SerialCalls() {
-    return SerialCallCounts{g_calls.total.load(std::memory_order_relaxed),
-                            g_calls.reads.load(std::memory_order_relaxed),
-                            g_calls.writes.load(std::memory_order_relaxed),
-                            g_calls.queueQueries.load(std::memory_order_relaxed),
-                            g_calls.waitWakeups.load(std::memory_order_relaxed),
-                            g_calls.bytesRead.load(std::memory_order_relaxed)};
-}
 
 struct SerialPort::Device {
     Device(UniqueFd device, UniqueFd wakeChannel)
@@ -439,7 +416,7 @@ IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {
         CountCall(g_calls.reads);
         const ssize_t n = ::read(m_device->fd.get(), buffer, size);
         if (n > 0) {
-            g_calls.bytesRead.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
+            calls::CountBytesRead(static_cast<std::uint64_t>(n));
             return IoResult{IoStatus::Done, static_cast<std::uint32_t>(n), {}};
         }
         const int code = n == 0 ? EIO : errno;  // 0 with VMIN=1: the far side hung up
