@@ -9,6 +9,6 @@ scripts/deps.sh windows
 # Optimised for size: one executable to copy. (-O3 would also draw a false -Wrestrict warning from
 # GCC 12's string concatenation.)
 cmake -G Ninja -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DVELMORA_WITH_GUI=OFF -DVELMORA_BUILD_TESTS=OFF \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DVELMORA_WITH_GUI=OFF -DVELMORA_BUILD_TESTS=ON \
     -DVELMORA_BUILD_BENCH=OFF >/dev/null
 cmake --build build/windows -j 2
