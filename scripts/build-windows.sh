@@ -12,7 +12,7 @@ scripts/deps.sh windows
 host=build/windows/host
 cmake -G Ninja -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DVELMORA_WITH_GUI=OFF \
     -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_WINE_HELPERS=ON >/dev/null
-cmake --build "$host" -j 2 --target velmora-simreader velmora_pty_modem
+cmake --build "$host" -j 2 --target velmora-simreader velmora_pty_modem velmora-silent-line
 
 # Optimised for size: one executable to copy. (-O3 would also draw a false -Wrestrict warning from
 # GCC 12's string concatenation.)

@@ -1,52 +1,62 @@
 #!/usr/bin/env bash
 # Runs the Windows serial suite under Wine against the simulated tag reader on Linux.
-#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY PREFIX PROGRAM
+#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY SILENT_LINE PREFIX PROGRAM
 #
 # The reader serves a pseudo-terminal, which Wine's device folder maps as COM7 and as COM12 (a
-# port name that opens only through "\\.\"). The reader runs in a session of its own: the
-# wineserver opens the port itself and, as a session leader without a terminal, may take the
-# pseudo-terminal as its controlling terminal, and the hang-up that follows must not reach the
-# reader. After the suite, the frames the reader received and its answers are compared with
+# port name that opens only through "\\.\"); COM8 is a line whose far side never reads. The
+# helpers run in sessions of their own: the wineserver opens the port itself and, as a session
+# leader without a terminal, may take a pseudo-terminal as its controlling terminal, and the
+# hang-up that follows must not reach them. After the suite, the frames the reader received and its answers are compared with
 # what the suite sent, byte for byte.
 set -euo pipefail
 
 simreader=$1
 pty_modem=$2
-prefix=$3
-program=$4
+silent_line=$3
+prefix=$4
+program=$5
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
-reader_pid=""
+helpers=()
 cleanup() {
-    if [ -n "$reader_pid" ]; then
-        kill "$reader_pid" 2>/dev/null || true
-        wait "$reader_pid" 2>/dev/null || true
-    fi
-    rm -f "$prefix/dosdevices/com7" "$prefix/dosdevices/com12"
+    for pid in "${helpers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -f "$prefix/dosdevices/com7" "$prefix/dosdevices/com8" "$prefix/dosdevices/com12"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 "$here/wine-run.sh" "$prefix"
 
-XDG_CONFIG_HOME=$work/config setsid "$simreader" --port COM7 --homepage start.example \
-    --table-info DELETE --verbose >"$work/reader.log" 2>&1 </dev/null &
-reader_pid=$!
-device=""
-for _ in $(seq 200); do
-    device=$(sed -n 's/^Simulated tag reader serving COM7 (\(.*\))$/\1/p' "$work/reader.log")
-    [ -n "$device" ] && break
-    kill -0 "$reader_pid" 2>/dev/null || break
-    sleep 0.02
-done
-if [ -z "$device" ]; then
-    echo "serial-channel.sh: the simulated reader did not start:" >&2
-    cat "$work/reader.log" >&2
+# Starts a helper in a session of its own with its output in $work/NAME.log, and waits for the
+# line that names its pseudo-terminal (sed's expression takes the path out of it).
+start_helper() {
+    local name=$1 pattern=$2
+    shift 2
+    setsid "$@" >"$work/$name.log" 2>&1 </dev/null &
+    local pid=$!
+    helpers+=("$pid")
+    for _ in $(seq 200); do
+        device=$(sed -n "$pattern" "$work/$name.log")
+        [ -n "$device" ] && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.02
+    done
+    echo "serial-channel.sh: $name did not start:" >&2
+    cat "$work/$name.log" >&2
     exit 1
-fi
+}
+
+export XDG_CONFIG_HOME=$work/config
+start_helper reader 's/^Simulated tag reader serving COM7 (\(.*\))$/\1/p' \
+    "$simreader" --port COM7 --homepage start.example --table-info DELETE --verbose
 ln -sfn "$device" "$prefix/dosdevices/com7"
 ln -sfn "$device" "$prefix/dosdevices/com12"
+start_helper silent-line 's/^\(\/dev\/.*\)$/\1/p' "$silent_line"
+ln -sfn "$device" "$prefix/dosdevices/com8"
 
 status=0
 LD_PRELOAD=$pty_modem "$here/wine-run.sh" "$prefix" "$program" || status=$?

@@ -1,14 +1,17 @@
 // The channel over the Win32 serial backend, under Wine, against the simulated tag reader: a
 // Linux pseudo-terminal that serial-channel.sh maps as COM7 and COM12, and whose log of frames
-// and answers that script compares afterwards with the frames sent here, in this order.
+// and answers that script compares afterwards with the frames sent here, in this order. COM8 is
+// a line whose far side never reads.
 //
 // Exclusive use of a port is tested on Linux only: Wine does not refuse a second open of a COM
 // port with share mode 0, which a real Windows driver does.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "comm/comm_channel.h"
 #include "support/recording_message_box.h"
@@ -17,7 +20,11 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using namespace std::string_view_literals;
+
+// Far more than a pseudo-terminal's buffer takes.
+constexpr std::int32_t kStuckWriteSize = 256 * 1024;
 
 class Win32SerialChannel : public ::testing::Test {
   protected:
@@ -86,6 +93,43 @@ TEST_F(Win32SerialChannel, PortsAboveNineOpenThroughTheDevicePrefix) {
     ASSERT_EQ(OpenPort("COM12"), 1) << m_channel.m_openError.text;
     const std::string answer = "example.org/tag,START";
     EXPECT_EQ(Exchange("\x01R\x04"sv, answer.size()), answer);
+}
+
+TEST_F(Win32SerialChannel, AWriteTheFarSideNeverTakesEndsAfterItsTimeLimit) {
+    ASSERT_EQ(OpenPort("COM8"), 1) << m_channel.m_openError.text;
+    int waits = 0;
+    m_channel.m_onWriteWait = [&] { ++waits; };
+    // Chunks go through until the line's buffer is full; the chunk that finds it full is held
+    // for its limit at 57600 baud: 1 ms per byte (a byte's wire time, rounded up) and a second.
+    constexpr std::int32_t kChunk = 1024;
+    const std::vector<std::uint8_t> chunk(kChunk, 0x55);
+    std::int32_t sent = kChunk;
+    auto took = std::chrono::steady_clock::duration{};
+    for (int i = 0; i < 1024 && sent == kChunk; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        sent = m_channel.WriteComm(chunk.data(), kChunk);
+        took = std::chrono::steady_clock::now() - start;
+    }
+    EXPECT_LT(sent, kChunk);
+    EXPECT_GE(took, 1900ms);
+    EXPECT_LT(took, 4s);
+    // It waited in slices, each handing the window a turn.
+    EXPECT_GE(waits, 10);
+}
+
+TEST_F(Win32SerialChannel, ClosingThePortWhileAWriteWaitsEndsTheWrite) {
+    ASSERT_EQ(OpenPort("COM8"), 1) << m_channel.m_openError.text;
+    m_channel.m_onWriteWait = [&] { m_channel.Close(); };
+    const std::vector<std::uint8_t> bytes(kStuckWriteSize, 0x55);
+    const auto start = std::chrono::steady_clock::now();
+    // Windows tells the bytes of a write only when it completes: one cut short by Close has
+    // none to report.
+    EXPECT_EQ(m_channel.WriteComm(bytes.data(), kStuckWriteSize), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(m_channel.m_bConnected.load(), 0);
+    // The cancelled write let go of the port: it opens again at once.
+    m_channel.m_onWriteWait = nullptr;
+    EXPECT_EQ(OpenPort("COM8"), 1) << m_channel.m_openError.text;
 }
 
 TEST_F(Win32SerialChannel, MissingPortIsReportedAsNotFoundInTheSystemsWords) {
