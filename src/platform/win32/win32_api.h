@@ -10,3 +10,5 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After <windows.h>, whose types it uses; WIN32_LEAN_AND_MEAN leaves it out.
+#include <mmsystem.h>
