@@ -339,6 +339,12 @@ SerialError SerialPort::WaitEvent(std::uint32_t& events) {
     return {};
 }
 
+bool SerialPort::DeviceGone() const {
+    // Set when a wait for events failed with anything but our own abort: on an unplugged USB
+    // adapter the driver fails every call on the handle from then on.
+    return m_device && m_device->gone.load(std::memory_order_relaxed);
+}
+
 IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {
     if (!m_device) {
         return IoResult{IoStatus::Failed, 0, NotOpen()};
