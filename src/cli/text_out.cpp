@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/utf8.h"
 #include "tag/commands.h"
 
 namespace cli {
@@ -11,39 +12,6 @@ std::string Hex(const char* format, unsigned value) {
     char text[8];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-// Length of the well-formed UTF-8 sequence at the start of `bytes`; 0 when there is none.
-std::size_t Utf8SequenceLength(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    unsigned low = 0x80;
-    unsigned high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF;  // no encoded surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(bytes[i]);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 }  // namespace
@@ -68,7 +36,7 @@ std::string JsonString(std::string_view bytes) {
     std::string text = "\"";
     while (!bytes.empty()) {
         const char c = bytes[0];
-        const std::size_t length = Utf8SequenceLength(bytes);
+        const std::size_t length = platform::Utf8SequenceLength(bytes);
         if (length == 0) {
             text += Hex("\\u%04x", 0xDC00u + static_cast<unsigned char>(c));
             bytes.remove_prefix(1);

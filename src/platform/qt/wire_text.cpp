@@ -1,43 +1,20 @@
 #include "platform/qt/wire_text.h"
 
+#include "platform/utf8.h"
+
 namespace platform {
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;  // + the byte, for bytes 0x80..0xFF
 
-// The length of the valid UTF-8 sequence at the start of `bytes` and its code point; 0 when
-// the first byte starts none (a stray continuation, an overlong form, a surrogate, a cut end).
-std::size_t DecodeOne(std::string_view bytes, char32_t& cp) {
-    const auto b0 = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length) {
-        return 0;
-    }
+// The code point of the well-formed sequence of `length` bytes at the start of `bytes`.
+char32_t DecodeOne(std::string_view bytes, std::size_t length) {
+    constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t cp = static_cast<unsigned char>(bytes[0]) & kLeadBits[length];
     for (std::size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if ((b & 0xC0) != 0x80) {
-            return 0;
-        }
-        cp = cp << 6 | (b & 0x3F);
+        cp = cp << 6 | (static_cast<unsigned char>(bytes[i]) & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
+    return cp;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -68,11 +45,13 @@ QString FromWire(std::string_view bytes) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
     while (!bytes.empty()) {
+        std::size_t length = Utf8SequenceLength(bytes);
         char32_t cp = 0;
-        std::size_t length = DecodeOne(bytes, cp);
         if (length == 0) {
             cp = kEscapeBase + static_cast<unsigned char>(bytes[0]);
             length = 1;
+        } else {
+            cp = DecodeOne(bytes, length);
         }
         if (QChar::requiresSurrogates(cp)) {
             text.append(QChar(QChar::highSurrogate(cp)));
