@@ -4,7 +4,7 @@
 // thread's poll, the log's writes) from failing with EINTR because of it.
 //
 // Input is read from the descriptor, not through stdio, so that a line waiting in a buffer can
-// never hide from poll; what arrives beyond the line stays in `g_pending` for the next call.
+// never hide from poll; what arrives beyond the line stays in `g_lines` for the next call.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,13 +15,14 @@
 #include <cerrno>
 
 #include "platform/console.h"
+#include "platform/input_lines.h"
 
 namespace platform {
 namespace {
 std::atomic<bool> g_interrupted{false};
 int g_wakeRead = -1;
 int g_wakeWrite = -1;
-std::string g_pending;  // main thread only
+InputLines g_lines;  // main thread only
 bool g_inputEnded = false;
 
 void OnInterrupt(int) {
@@ -32,15 +33,6 @@ void OnInterrupt(int) {
     errno = saved;
 }
 
-bool TakeLine(std::string& line) {
-    const std::size_t end = g_pending.find('\n');
-    if (end == std::string::npos) {
-        return false;
-    }
-    line = g_pending.substr(0, end > 0 && g_pending[end - 1] == '\r' ? end - 1 : end);
-    g_pending.erase(0, end + 1);
-    return true;
-}
 }  // namespace
 
 bool IsStandardOutputTerminal() {
@@ -76,16 +68,11 @@ InputResult ReadInputLine(std::string& line) {
         if (g_interrupted.load()) {
             return InputResult::Interrupted;
         }
-        if (TakeLine(line)) {
+        if (g_lines.Take(line, g_inputEnded)) {
             return InputResult::Line;
         }
         if (g_inputEnded) {
-            if (g_pending.empty()) {
-                return InputResult::End;
-            }
-            line = std::move(g_pending);
-            g_pending.clear();
-            return InputResult::Line;
+            return InputResult::End;
         }
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
@@ -101,7 +88,7 @@ InputResult ReadInputLine(std::string& line) {
         char buffer[512];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n > 0) {
-            g_pending.append(buffer, static_cast<std::size_t>(n));
+            g_lines.Append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
             g_inputEnded = true;
         }
