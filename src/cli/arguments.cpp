@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/device_map.h"
+#include "platform/com_port_name.h"
 
 namespace cli {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/device_map.h"
+#include "platform/com_port_name.h"
 #include "platform/open_failure.h"
 #include "port/port_settings_map.h"
 

@@ -1,6 +1,5 @@
 #include "platform/device_map.h"
 
-#include <charconv>
 #include <cstdlib>
 
 namespace platform {
@@ -15,23 +14,6 @@ std::filesystem::path DeviceMapFolder() {
         base = std::filesystem::path(home != nullptr ? home : "/") / ".config";
     }
     return base / "velmora" / "ports";
-}
-
-std::optional<unsigned> ParseComPortName(std::string_view portName) {
-    constexpr std::string_view kPrefix = "COM";
-    if (!portName.starts_with(kPrefix)) {
-        return std::nullopt;
-    }
-    const std::string_view digits = portName.substr(kPrefix.size());
-    if (digits.empty() || digits.size() > 5 || digits.front() == '0') {
-        return std::nullopt;
-    }
-    unsigned n = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (ec != std::errc() || end != digits.data() + digits.size()) {
-        return std::nullopt;
-    }
-    return n;
 }
 
 std::optional<std::filesystem::path> ResolveDevicePath(std::string_view devicePath) {

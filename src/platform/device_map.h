@@ -10,14 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com_port_name.h"
+
 namespace platform {
 
 // $XDG_CONFIG_HOME/velmora/ports, or ~/.config/velmora/ports when XDG_CONFIG_HOME is unset or
 // not absolute.
 std::filesystem::path DeviceMapFolder();
-
-// The port number of "COMn" (n from 1 without leading zeros), or nothing for any other text.
-std::optional<unsigned> ParseComPortName(std::string_view portName);
 
 // The device that a Windows device path ("\\.\COM3", or a bare "COM3") stands for: the map entry
 // for COMn when there is one, else /dev/ttyS<n-1>. Nothing for a path that names no COM port.
