@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program's libraries with mingw-w64 into build/windows, installing the
 # Debian packages it needs first. The window has no Win32 backend yet, so the build is the part
-# below it: platform services, serial channel and tag protocol.
+# below it: platform services, serial channel and tag protocol, and velmora-tag.exe on top.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
