@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Runs the Windows serial suite under Wine against the simulated tag reader on Linux.
-#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY SILENT_LINE PREFIX PROGRAM
+# Runs a Windows suite under Wine against the simulated tag reader on Linux.
+#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY SILENT_LINE PREFIX FRAMES COMMAND...
+#
+# COMMAND runs once the ports are mapped, with WINEPREFIX set; FRAMES holds the reader's log
+# lines ("frame ... -> ...") that the suite must leave, in order and nothing else.
 #
 # The reader serves a pseudo-terminal, which Wine's device folder maps as COM7 and as COM12 (a
 # port name that opens only through "\\.\"); COM8 is a line whose far side never reads. The
 # helpers run in sessions of their own: the wineserver opens the port itself and, as a session
 # leader without a terminal, may take a pseudo-terminal as its controlling terminal, and the
-# hang-up that follows must not reach them. After the suite, the frames the reader received and its answers are compared with
-# what the suite sent, byte for byte.
+# hang-up that follows must not reach them. After the suite, the frames the reader received and its
+# answers are compared with FRAMES, byte for byte.
 set -euo pipefail
 
 simreader=$1
 pty_modem=$2
 silent_line=$3
 prefix=$4
-program=$5
+frames=$5
+shift 5
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
@@ -59,17 +63,10 @@ start_helper silent-line 's/^\(\/dev\/.*\)$/\1/p' "$silent_line"
 ln -sfn "$device" "$prefix/dosdevices/com8"
 
 status=0
-LD_PRELOAD=$pty_modem "$here/wine-run.sh" "$prefix" "$program" || status=$?
+WINEPREFIX=$prefix LD_PRELOAD=$pty_modem "$@" || status=$?
 
-cat >"$work/expected.log" <<'FRAMES'
-frame "\x01R\x04" -> "start.example,DELETE"
-frame "\x01Uexample.org/tag\x04" -> "Success"
-frame "\x01WSTART\x04" -> "Success"
-frame "\x01R\x04" -> "example.org/tag,START"
-frame "\x01R\x04" -> "example.org/tag,START"
-FRAMES
 grep '^frame ' "$work/reader.log" >"$work/frames.log" || true
-if ! diff -u "$work/expected.log" "$work/frames.log"; then
+if ! diff -u "$frames" "$work/frames.log"; then
     echo "serial-channel.sh: the reader saw other frames than the suite sent (above)" >&2
     status=1
 fi

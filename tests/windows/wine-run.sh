@@ -2,7 +2,8 @@
 # Runs a cross-built program under Wine in a throwaway prefix: CTest's emulator for the Windows
 # build, and the set-up step of scripts/test-windows.sh.
 #   tests/windows/wine-run.sh PREFIX              set the prefix up and warm a wineserver
-#   tests/windows/wine-run.sh PREFIX PROGRAM ...  the same, then run PROGRAM under wine
+#   tests/windows/wine-run.sh PREFIX PROGRAM ...  the same, then run PROGRAM under wine, with
+#                                                 the file $VELMORA_WINE_INPUT as its input if set
 #
 # The prefix is made once (some seconds) under a lock, so that parallel tests share it. Without a
 # window manager Wine's own window management makes every hide stall, so the X11 driver is told
@@ -40,7 +41,7 @@ wineserver -p60 </dev/null >/dev/null 2>&1 || true
 # the caller's pipe.
 if [ $# -gt 0 ]; then
     output=$(mktemp)
-    wine "$@" >"$output" 2>&1 </dev/null &
+    wine "$@" >"$output" 2>&1 <"${VELMORA_WINE_INPUT:-/dev/null}" &
     program=$!
     tail -s 0.05 -n +1 -f --pid="$program" "$output" &
     follower=$!

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# velmora-tag.exe under Wine as a script runs it, against the simulated reader that
+# serial-channel.sh serves on COM7 and whose log it checks against velmora-tag.frames: here the
+# exit statuses and what the program says.
+#   velmora-tag.sh PROGRAM   (WINEPREFIX set)
+set -uo pipefail
+
+program=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+
+# expect STATUS TEXT INPUT ARGS...: the program, given the file INPUT as standard input, must end
+# with STATUS and say TEXT.
+expect() {
+    local want=$1 text=$2 input=$3
+    shift 3
+    local status=0
+    VELMORA_WINE_INPUT=$input "$here/wine-run.sh" "$WINEPREFIX" "$program" "$@" >out.txt 2>&1 ||
+        status=$?
+    if [ "$status" -ne "$want" ] || ! grep -qF -- "$text" out.txt; then
+        echo "velmora-tag.sh: '$*' ended with $status (want $want) without saying '$text':" >&2
+        cat out.txt >&2
+        failures=$((failures + 1))
+    fi
+}
+
+# Wine learns its COM ports when its server starts, before the harness maps COM7; so the list
+# holds whatever it found then (COM1 for a /dev/ttyS0, say), in the system's names, or says where
+# ports come from.
+expect 0 "" /dev/null ports
+if ! grep -qE '^COM[0-9]+  \\Device\\|no COM port stands for a device here' out.txt; then
+    echo "velmora-tag.sh: ports listed no port and gave no hint" >&2
+    failures=$((failures + 1))
+fi
+expect 0 "homepage: start.example" /dev/null --port COM7 read
+expect 0 '{"homepage": "start.example", "table_info": "DELETE"}' /dev/null --port COM7 read --json
+expect 0 "written and verified" /dev/null \
+    --port COM7 write --homepage http://a,b --table-info T1 --verify
+expect 2 "at most 12" /dev/null --port COM7 write --table-info 1234567890123
+expect 3 "COM50 is not connected to a device" /dev/null --port COM50 read
+
+# Answers come from a pipe or file a line at a time: Enter writes the first row, s skips the next.
+printf 'homepage,table_info,lock\r\nc,T2,\r\nd,,\r\n' >tags.csv
+printf '\ns\n' >answers.txt
+expect 0 "line 3: skipped" answers.txt --port COM7 batch tags.csv
+
+exit $((failures > 0))
