@@ -47,4 +47,26 @@ printf 'homepage,table_info,lock\r\nc,T2,\r\nd,,\r\n' >tags.csv
 printf '\ns\n' >answers.txt
 expect 0 "line 3: skipped" answers.txt --port COM7 batch tags.csv
 
+# Ctrl+C at a prompt, which Wine delivers as the console's Ctrl+C event on SIGINT: the program
+# stops at once and ends with Windows' status for it (0xC000013A, of which a Linux parent sees the
+# low byte). The answers stay open and empty, so only the interrupt can end the prompt.
+printf 'homepage,table_info,lock\r\nd,,\r\n' >one.csv
+mkfifo answers
+WINEDEBUG=-all wine "$program" --port COM7 batch one.csv <answers >out.txt 2>&1 &
+pid=$!
+exec 9>answers
+for _ in $(seq 400); do
+    grep -q "Place the tag" out.txt && break
+    sleep 0.05
+done
+kill -INT "$pid"
+status=0
+wait "$pid" || status=$?
+exec 9>&-
+if [ "$status" -ne $((0xC000013A & 0xFF)) ] || ! grep -qF "no tag was left half done" out.txt; then
+    echo "velmora-tag.sh: Ctrl+C at a batch prompt ended with $status:" >&2
+    cat out.txt >&2
+    failures=$((failures + 1))
+fi
+
 exit $((failures > 0))
