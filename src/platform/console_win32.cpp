@@ -48,6 +48,7 @@ void ReadStandardInput(std::shared_ptr<InputState> state) {
     for (;;) {
         char buffer[512];
         DWORD count = 0;
+        SetLastError(ERROR_SUCCESS);  // a read that ends input need not set it
         const BOOL read = ReadFile(input, buffer, sizeof buffer, &count, nullptr);
         // A console read that Ctrl+C breaks off returns no bytes and is no end of input.
         if (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED) {
