@@ -1,4 +1,4 @@
-#include "platform/qt/app.h"
+#include "platform/app.h"
 
 int main(int argc, char** argv) {
     return platform::AppMain(argc, argv);

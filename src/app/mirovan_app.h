@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/app.h"
+#include "platform/app.h"
 
 class CMirovanApp : public platform::App {
   public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/dialog.h"
+#include "gui/dialog.h"
 
 // The About box: product, version and copyright line, and OK.
 class CAboutDlg : public platform::Dialog {

@@ -1,12 +1,9 @@
 #include "ui/mirovan_dlg.h"
 
-#include <QPainter>
-
+#include "gui/data_exchange.h"
 #include "platform/event_pump.h"
-#include "platform/qt/data_exchange.h"
 #include "port/port_settings_map.h"
 #include "res/dialog_template.h"
-#include "res/images.h"
 #include "res/resource.h"
 #include "ui/about_dlg.h"
 
@@ -50,14 +47,14 @@ constexpr int kIconSize = 32;
 
 }  // namespace
 
-CMirovanDlg::CMirovanDlg(QWidget* pParent)
+CMirovanDlg::CMirovanDlg(platform::ParentWindow pParent)
     : platform::Dialog(IDD_MAIN, pParent),
       m_nBaudIndex(port::kDefaultBaudIndex),
       m_nDataBitsIndex(port::kDefaultDataBitsIndex),
       m_nPortIndex(0),
       m_nParityIndex(port::kDefaultParityIndex),
       m_nStopBitsIndex(port::kDefaultStopBitsIndex),
-      m_hIcon(res::LoadAppIcon()),
+      m_hIcon(platform::LoadAppIcon()),
       m_bLock(0) {
     // A device that stops taking bytes must not freeze the window while a write waits for it.
     m_comm.m_onWriteWait = [] { platform::PumpPendingEvents(); };
@@ -109,10 +106,11 @@ bool CMirovanDlg::OnInitDialog() {
         }
     }
 
-    setWindowIcon(m_hIcon);
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
 
     for (std::size_t slot = 0; slot < kButtonImages.size(); ++slot) {
-        m_bmpButtons[slot] = res::LoadBitmap(kButtonImages[slot].bitmapId);
+        m_bmpButtons[slot] = platform::LoadBitmap(kButtonImages[slot].bitmapId);
     }
     for (std::size_t slot = 0; slot < kButtonImages.size(); ++slot) {
         (this->*kButtonImages[slot].button).SetBitmap(m_bmpButtons[slot]);
@@ -120,8 +118,8 @@ bool CMirovanDlg::OnInitDialog() {
 
     // The labels are not the fields' buddies in the template, so a screen reader would call
     // both fields just "edit".
-    GetDlgItem(IDC_EDIT_HOMEPAGE)->setAccessibleName(QString::fromUtf8(res::kHomepageLabel));
-    GetDlgItem(IDC_EDIT_TABLE_INFO)->setAccessibleName(QString::fromUtf8(res::kTableInfoLabel));
+    SetDlgItemAccessibleName(IDC_EDIT_HOMEPAGE, res::kHomepageLabel);
+    SetDlgItemAccessibleName(IDC_EDIT_TABLE_INFO, res::kTableInfoLabel);
 
     SetTagControlsEnabled(false);
     g_hMainWnd.store(GetSafeHwnd());
@@ -130,9 +128,7 @@ bool CMirovanDlg::OnInitDialog() {
 
 void CMirovanDlg::SetTagControlsEnabled(bool bEnable) {
     for (int id : kTagControls) {
-        if (QWidget* control = GetDlgItem(id)) {
-            control->setEnabled(bEnable);
-        }
+        EnableDlgItem(id, bEnable);
     }
 }
 
@@ -145,9 +141,9 @@ void CMirovanDlg::OnSysCommand(unsigned nID, std::intptr_t lParam) {
     platform::Dialog::OnSysCommand(nID, lParam);
 }
 
-QPoint CMirovanDlg::IconicIconOrigin(QSize client, QSize icon) {
+platform::Point CMirovanDlg::IconicIconOrigin(platform::Size client, platform::Size icon) {
     // Integer division truncates toward zero: a client narrower than the icon puts it at 0.
-    return {(client.width() - icon.width() + 1) / 2, (client.height() - icon.height() + 1) / 2};
+    return {(client.cx - icon.cx + 1) / 2, (client.cy - icon.cy + 1) / 2};
 }
 
 void CMirovanDlg::OnPaint() {
@@ -155,10 +151,10 @@ void CMirovanDlg::OnPaint() {
         platform::Dialog::OnPaint();
         return;
     }
-    QPainter painter(this);
-    painter.eraseRect(rect());
-    const QSize icon(kIconSize, kIconSize);
-    painter.drawPixmap(QRect(IconicIconOrigin(size(), icon), icon), m_hIcon.pixmap(icon));
+    platform::PaintDC dc(*this);
+    dc.EraseIconBackground();
+    const platform::Size icon{kIconSize, kIconSize};
+    dc.DrawIcon(IconicIconOrigin(GetClientSize(), icon), m_hIcon, icon);
 }
 
 bool CMirovanDlg::PreTranslateMessage(const platform::Msg& msg) {

@@ -4,30 +4,28 @@
 // Every handler runs on the window's thread. The watch thread reaches this dialog only through
 // the messages it posts (WM_RX_NOTIFY, WM_DEVICE_GONE) and the channel's receive queue.
 
-#include <QIcon>
-#include <QPixmap>
-
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "comm/comm_channel.h"
-#include "platform/qt/controls.h"
-#include "platform/qt/dialog.h"
+#include "gui/controls.h"
+#include "gui/dialog.h"
+#include "gui/graphics.h"
 #include "tag/commands.h"
 
 class CMirovanDlg : public platform::Dialog {
   public:
-    explicit CMirovanDlg(QWidget* pParent = nullptr);
+    explicit CMirovanDlg(platform::ParentWindow pParent = nullptr);
     ~CMirovanDlg() override;
 
     // Window shell.
     void SetTagControlsEnabled(bool bEnable);
     void OnSysCommand(unsigned nID, std::intptr_t lParam) override;
     void OnPaint() override;
-    QIcon OnQueryDragIcon() const { return m_hIcon; }
+    platform::Icon OnQueryDragIcon() const override { return m_hIcon; }
     // Where the icon goes in a minimised window's client area.
-    static QPoint IconicIconOrigin(QSize client, QSize icon);
+    static platform::Point IconicIconOrigin(platform::Size client, platform::Size icon);
 
     // Port connection.
     void OnBnClickedOpen();
@@ -72,10 +70,10 @@ class CMirovanDlg : public platform::Dialog {
     std::string m_strSpare2;
     std::string m_strSpare1;
     std::string m_strStatus;
-    QIcon m_hIcon;
+    platform::Icon m_hIcon;
     platform::Static m_staticLamp;
     platform::Button m_btnOpen;
-    std::array<QPixmap, 8> m_bmpButtons;
+    std::array<platform::Bitmap, 8> m_bmpButtons;
     platform::Button m_btnClose;
     platform::Button m_btnExit;
     std::string m_strHomepage;

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/qt/app.h"
+#include "platform/app.h"
 #include "res/resource.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"

@@ -13,7 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "res/images.h"
+#include "gui/graphics.h"
+#include "platform/qt/images.h"
 #include "res/resource.h"
 #include "res/window_styles.h"
 
@@ -130,7 +131,7 @@ TEST_F(BuiltDialog, ClientAreaAndControlsAreLaidOutInConvertedDialogUnits) {
             EXPECT_EQ(widget->width(), Pixels(control).width());
             EXPECT_LT(widget->height(), Pixels(control).height());  // the list drops below
         } else if (control.imageId != 0) {
-            EXPECT_EQ(widget->size(), res::LoadBitmap(control.imageId).size());
+            EXPECT_EQ(widget->size(), platform::LoadBitmap(control.imageId).size());
         } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             // One-line labels show their whole text, however wide the font sets it.
             EXPECT_EQ(widget->height(), Pixels(control).height());
@@ -273,7 +274,7 @@ TEST(DialogBuilder, StaticTextShowsAmpersandsAndWrapsAsWindowsDoes) {
 
 TEST(DialogBuilder, ButtonImageShowsAtItsOwnSizeAndCanBeTakenAway) {
     QPushButton button;
-    platform::SetButtonImage(&button, res::LoadBitmap(IDB_TAG_READ));
+    platform::SetButtonImage(&button, platform::LoadBitmap(IDB_TAG_READ));
     EXPECT_FALSE(button.icon().isNull());
     EXPECT_EQ(button.iconSize(), QSize(95, 36));
     platform::SetButtonImage(&button, QPixmap());

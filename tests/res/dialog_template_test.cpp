@@ -4,8 +4,9 @@
 #include <set>
 #include <string>
 
+#include "gui/graphics.h"
+#include "platform/qt/images.h"
 #include "res/dialog_template.h"
-#include "res/images.h"
 #include "res/resource.h"
 #include "res/window_styles.h"
 
@@ -42,7 +43,7 @@ TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
     for (const res::ControlTemplate& control : Main().controls) {
         if (control.cls == ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP) {
             ++pictures;
-            EXPECT_FALSE(res::LoadBitmap(control.imageId).isNull()) << control.imageId;
+            EXPECT_FALSE(platform::LoadBitmap(control.imageId).isNull()) << control.imageId;
         } else {
             EXPECT_EQ(control.imageId, 0) << control.id;
         }

@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "res/images.h"
+#include "gui/graphics.h"
+#include "platform/qt/images.h"
 #include "res/resource.h"
 
 namespace {
@@ -52,7 +53,7 @@ constexpr BitmapCase kBitmaps[] = {
 TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
     for (const BitmapCase& bitmap : kBitmaps) {
         SCOPED_TRACE(bitmap.id);
-        const QByteArray bytes = ReadAll(res::BitmapPath(bitmap.id));
+        const QByteArray bytes = ReadAll(platform::BitmapPath(bitmap.id));
         ASSERT_GE(bytes.size(), 54);
         const int rowBytes = (bitmap.width * 3 + 3) / 4 * 4;
         EXPECT_EQ(bytes.left(2), "BM");
@@ -65,19 +66,19 @@ TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
         EXPECT_EQ(U16(bytes, 28), 24u);
         EXPECT_EQ(U32(bytes, 30), 0u);  // BI_RGB
         EXPECT_EQ(bytes.size(), 54 + rowBytes * bitmap.height);
-        EXPECT_EQ(res::LoadBitmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
+        EXPECT_EQ(platform::LoadBitmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
     }
 }
 
 TEST(Bitmaps, IdentifiersThatAreNoBitmapLoadNothing) {
     for (int id : {0, IDR_MAINFRAME, IDD_MAIN, IDB_LAMP_OFF + 1}) {
-        EXPECT_TRUE(res::BitmapPath(id).isEmpty()) << id;
-        EXPECT_TRUE(res::LoadBitmap(id).isNull()) << id;
+        EXPECT_TRUE(platform::BitmapPath(id).isEmpty()) << id;
+        EXPECT_TRUE(platform::LoadBitmap(id).isNull()) << id;
     }
 }
 
 QRgb Pixel(int id, int x, int y) {
-    return res::LoadBitmap(id).toImage().pixel(x, y) & 0xFFFFFF;
+    return platform::LoadBitmap(id).toImage().pixel(x, y) & 0xFFFFFF;
 }
 
 TEST(Bitmaps, FramesAndLinesHaveTheirColours) {
@@ -105,7 +106,7 @@ TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
     for (int id :
          {IDB_OPEN, IDB_CLOSE, IDB_CANCEL_TAG, IDB_START_TAG, IDB_TAG_READ, IDB_TAG_WRITE}) {
         SCOPED_TRACE(id);
-        const QImage image = res::LoadBitmap(id).toImage();
+        const QImage image = platform::LoadBitmap(id).toImage();
         int ink = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
@@ -120,7 +121,7 @@ TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
 }
 
 TEST(AppIcon, IsOne32By32ImageWith256Colours) {
-    const QByteArray bytes = ReadAll(QString::fromLatin1(res::kAppIconPath));
+    const QByteArray bytes = ReadAll(QString::fromLatin1(platform::kAppIconPath));
     ASSERT_GE(bytes.size(), 62);
     EXPECT_EQ(U16(bytes, 0), 0u);
     EXPECT_EQ(U16(bytes, 2), 1u);  // icon, not cursor
@@ -144,8 +145,8 @@ TEST(AppIcon, IsOne32By32ImageWith256Colours) {
 }
 
 TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
-    const QImage ico(QString::fromLatin1(res::kAppIconPath), "ICO");
-    const QImage png(QString::fromLatin1(res::kAppIconPng32Path));
+    const QImage ico(QString::fromLatin1(platform::kAppIconPath), "ICO");
+    const QImage png(QString::fromLatin1(platform::kAppIconPng32Path));
     ASSERT_EQ(ico.size(), QSize(32, 32));
     ASSERT_EQ(png.size(), QSize(32, 32));
     for (int y = 0; y < 32; ++y) {
@@ -153,9 +154,9 @@ TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
             EXPECT_EQ(ico.pixel(x, y), png.pixel(x, y)) << x << "," << y;
         }
     }
-    const QIcon icon = res::LoadAppIcon();
+    const QIcon icon = platform::LoadAppIcon();
     EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
-    EXPECT_EQ(QImage(QString::fromLatin1(res::kAppIconPng256Path)).size(), QSize(256, 256));
+    EXPECT_EQ(QImage(QString::fromLatin1(platform::kAppIconPng256Path)).size(), QSize(256, 256));
 }
 
 TEST(ResourceScript, MacrosAgreeWithTheConstants) {

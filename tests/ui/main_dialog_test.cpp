@@ -241,8 +241,8 @@ TEST_F(MainDialogTest, CloseCommandEndsTheDialogWithCancel) {
 }
 
 TEST(IconicPaint, IconIsCentredWithTruncatingDivision) {
-    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({200, 101}, {32, 32}), QPoint(84, 35));
-    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({30, 101}, {32, 32}).x(), 0);
+    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({200, 101}, {32, 32}), (platform::Point{84, 35}));
+    EXPECT_EQ(CMirovanDlg::IconicIconOrigin({30, 101}, {32, 32}).x, 0);
 }
 
 TEST_F(MainDialogTest, LeavingWithThePortOpenEndsTheWatchThread) {

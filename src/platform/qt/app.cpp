@@ -1,4 +1,4 @@
-#include "platform/qt/app.h"
+#include "platform/app.h"
 
 #include <QApplication>
 
@@ -6,28 +6,12 @@
 #include "platform/qt/window_services.h"
 
 namespace platform {
-namespace {
-App* g_currentApp = nullptr;
-}
-
-App::App() {
-    g_currentApp = this;
-}
-
-App::~App() {
-    if (g_currentApp == this) {
-        g_currentApp = nullptr;
-    }
-}
-
 int AppMain(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QtWindowServices services;
     const QuitOnSignal quitOnSignal;
-    if (g_currentApp != nullptr) {
-        g_currentApp->InitInstance();
-    }
+    RunApp();
     return 0;
 }
 

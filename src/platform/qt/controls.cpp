@@ -1,4 +1,4 @@
-#include "platform/qt/controls.h"
+#include "gui/controls.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -42,7 +42,7 @@ int ComboBox::GetCurSel() const {
     return combo != nullptr ? combo->currentIndex() : -1;
 }
 
-void Button::SetBitmap(const QPixmap& image) {
+void Button::SetBitmap(const Bitmap& image) {
     if (auto* button = qobject_cast<QAbstractButton*>(m_widget.data())) {
         SetButtonImage(button, image);
     }

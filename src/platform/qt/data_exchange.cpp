@@ -1,11 +1,11 @@
-#include "platform/qt/data_exchange.h"
+#include "gui/data_exchange.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "gui/dialog.h"
 #include "platform/message_box.h"
-#include "platform/qt/dialog.h"
 #include "platform/qt/edit_limit.h"
 #include "platform/qt/wire_text.h"
 

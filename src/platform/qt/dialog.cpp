@@ -1,4 +1,4 @@
-#include "platform/qt/dialog.h"
+#include "gui/dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -6,7 +6,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 
-#include "platform/qt/data_exchange.h"
+#include "gui/data_exchange.h"
 #include "platform/qt/dialog_builder.h"
 #include "platform/qt/window_services.h"
 #include "res/dialog_template.h"
@@ -52,7 +52,7 @@ void SystemMenu::AppendItem(unsigned id, const std::string& text) {
     action->setProperty(kCommandProperty, id);
 }
 
-Dialog::Dialog(int templateId, QWidget* parent)
+Dialog::Dialog(int templateId, ParentWindow parent)
     : QDialog(parent), m_templateId(templateId), m_systemMenu(this) {
     connect(&m_systemMenu.m_menu, &QMenu::triggered, this, [this](QAction* action) {
         OnSysCommand(action->property(kCommandProperty).toUInt(), 0);
@@ -105,6 +105,23 @@ bool Dialog::UpdateData(bool saveAndValidate) {
 
 QWidget* Dialog::GetDlgItem(int id) const {
     return m_controls.Find(id);
+}
+
+void Dialog::EnableDlgItem(int id, bool enable) {
+    if (QWidget* control = GetDlgItem(id)) {
+        control->setEnabled(enable);
+    }
+}
+
+void Dialog::SetDlgItemAccessibleName(int id, std::string_view name) {
+    if (QWidget* control = GetDlgItem(id)) {
+        control->setAccessibleName(
+            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
+}
+
+void Dialog::SetIcon(const Icon& icon, bool) {
+    setWindowIcon(icon);
 }
 
 SystemMenu* Dialog::GetSystemMenu(bool) {

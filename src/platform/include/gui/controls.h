@@ -2,22 +2,21 @@
 // Control objects: a dialog member that stands for one child window once the first data exchange
 // has attached it. Until then every operation is a harmless no-op, as on an unattached object.
 
-#include <QPixmap>
-#include <QPointer>
-#include <QWidget>
-
 #include <string>
+
+#include "gui/graphics.h"
+#include "gui/native_window.h"
 
 namespace platform {
 
 class Control {
   public:
-    bool IsAttached() const { return !m_widget.isNull(); }
-    void Attach(QWidget* widget) { m_widget = widget; }
+    bool IsAttached() const { return m_widget != nullptr; }
+    void Attach(NativeWindow widget) { m_widget = widget; }
     void EnableWindow(bool enable);
 
   protected:
-    QPointer<QWidget> m_widget;
+    ControlRef m_widget{};
 };
 
 class Edit : public Control {
@@ -37,7 +36,8 @@ class ComboBox : public Control {
 class Button : public Control {
   public:
     // The image takes the caption's place; the caption stays the button's accessible name.
-    void SetBitmap(const QPixmap& image);
+    // The button does not own the image: keep it alive for as long as the button shows it.
+    void SetBitmap(const Bitmap& image);
 };
 
 class Static : public Control {};

@@ -1,13 +1,15 @@
-#include "res/images.h"
+#include "platform/qt/images.h"
 
 #include <algorithm>
 #include <iterator>
 
 #include <QImageReader>
 
+#include "gui/dialog.h"
+#include "gui/graphics.h"
 #include "res/resource.h"
 
-namespace res {
+namespace platform {
 namespace {
 
 struct BitmapFile {
@@ -41,12 +43,12 @@ QString BitmapPath(int id) {
     return QStringLiteral(":/velmora/images/") + QLatin1String(found->file);
 }
 
-QPixmap LoadBitmap(int id) {
+Bitmap LoadBitmap(int id) {
     const QString path = BitmapPath(id);
     return path.isEmpty() ? QPixmap() : ReadImage(path, "BMP");
 }
 
-QIcon LoadAppIcon() {
+Icon LoadAppIcon() {
     // The 32-pixel PNG carries the icon file's pixels and needs no image-format plugin. The
     // 256-pixel one is for the desktop entry: decoding it here would cost every start.
     QIcon icon;
@@ -54,4 +56,15 @@ QIcon LoadAppIcon() {
     return icon;
 }
 
-}  // namespace res
+PaintDC::PaintDC(Dialog& dialog) : m_dialog(dialog), m_painter(&dialog) {}
+
+void PaintDC::EraseIconBackground() {
+    m_painter.eraseRect(m_dialog.rect());
+}
+
+void PaintDC::DrawIcon(Point at, const Icon& icon, Size size) {
+    const QSize pixels(size.cx, size.cy);
+    m_painter.drawPixmap(QRect(QPoint(at.x, at.y), pixels), icon.pixmap(pixels));
+}
+
+}  // namespace platform

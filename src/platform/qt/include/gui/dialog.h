@@ -13,13 +13,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "gui/graphics.h"
 #include "platform/qt/dialog_builder.h"
 #include "platform/window_post.h"
 
 namespace platform {
 
 class DataExchange;
+
+// The window a dialog belongs to: it stays above it and is disabled while it runs modally.
+using ParentWindow = QWidget*;
 
 inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 inline constexpr std::uint32_t VK_TAB = 0x09;
@@ -53,7 +58,7 @@ class SystemMenu {
 
 class Dialog : public QDialog {
   public:
-    explicit Dialog(int templateId, QWidget* parent = nullptr);
+    explicit Dialog(int templateId, ParentWindow parent = nullptr);
     ~Dialog() override;
 
     // Creates the window and its controls, runs OnInitDialog, shows the dialog and returns the
@@ -65,6 +70,12 @@ class Dialog : public QDialog {
     void EndDialog(int result);
     bool UpdateData(bool saveAndValidate = true);
     QWidget* GetDlgItem(int id) const;
+    void EnableDlgItem(int id, bool enable);
+    // What a screen reader calls a control that has no caption of its own.
+    void SetDlgItemAccessibleName(int id, std::string_view name);
+    // bigIcon: the task switcher's icon; otherwise the title bar's. Qt has one for both.
+    void SetIcon(const Icon& icon, bool bigIcon);
+    Size GetClientSize() const { return {width(), height()}; }
     WindowHandle GetSafeHwnd() const { return m_handle; }
     // Always there off Windows (see above); null where the window has none.
     SystemMenu* GetSystemMenu(bool revert);
@@ -74,6 +85,8 @@ class Dialog : public QDialog {
     virtual void OnSysCommand(unsigned nID, std::intptr_t lParam);
     virtual void OnPaint();
     virtual void OnClose();
+    // The picture Windows shows while a minimised window is dragged; none by default.
+    virtual Icon OnQueryDragIcon() const { return {}; }
 
   protected:
     virtual void DoDataExchange(DataExchange&) {}

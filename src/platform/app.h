@@ -19,7 +19,9 @@ class App {
     virtual bool InitInstance() = 0;
 };
 
-// The process's entry point: returns the exit code.
+// The process's entry point, one per window backend: returns the exit code.
 int AppMain(int argc, char** argv);
+// Runs the one application object's InitInstance, once the backend has set up its services.
+void RunApp();
 
 }  // namespace platform

@@ -5,12 +5,10 @@
 // message, puts the focus on its box and stops the exchange: the later steps are skipped, so
 // their members keep their previous values, and UpdateData reports false.
 
-#include <QWidget>
-
 #include <cstdint>
 #include <string>
 
-#include "platform/qt/controls.h"
+#include "gui/controls.h"
 
 namespace platform {
 
@@ -24,14 +22,14 @@ class DataExchange {
     const bool m_bSaveAndValidate;
 
     // The control of the next step; validation steps act on the last one prepared.
-    QWidget* PrepareCtrl(int id);
-    QWidget* LastControl() const { return m_lastControl; }
+    NativeWindow PrepareCtrl(int id);
+    NativeWindow LastControl() const { return m_lastControl; }
     void Fail() { m_failed = true; }
     bool Failed() const { return m_failed; }
 
   private:
     Dialog& m_dialog;
-    QWidget* m_lastControl = nullptr;
+    NativeWindow m_lastControl = nullptr;
     bool m_failed = false;
 };
 
