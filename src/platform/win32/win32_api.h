@@ -12,3 +12,19 @@
 #include <windows.h>
 // After <windows.h>, whose types it uses; WIN32_LEAN_AND_MEAN leaves it out.
 #include <mmsystem.h>
+// The edit boxes' subclassing.
+#include <commctrl.h>
+// The A/W macros that share a name with the platform layer's own functions.
+#undef LoadBitmap
+#undef LoadString
+// Messages, keys and commands that the platform layer declares as constants of its own, with the
+// same values, so that the shared window code can name them without this header.
+#undef WM_ENDSESSION
+#undef WM_KEYDOWN
+#undef VK_TAB
+#undef VK_RETURN
+#undef VK_ESCAPE
+#undef VK_SPACE
+#undef SC_MINIMIZE
+#undef SC_CLOSE
+#undef SC_RESTORE

@@ -1,0 +1,312 @@
+#include "gui/dialog.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "gui/data_exchange.h"
+#include "platform/win32/dialog_template_win32.h"
+#include "platform/win32/dialogs.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_api.h"
+#include "res/dialog_template.h"
+
+namespace platform {
+namespace {
+
+// The dialogs that exist on the window's thread, oldest first.
+thread_local std::vector<Dialog*> t_dialogs;
+
+void FillLists(HWND window, const res::DialogTemplate& dialog) {
+    for (const res::ListData& list : dialog.lists) {
+        HWND combo = GetDlgItem(window, list.controlId);
+        for (std::string_view entry : list.entries) {
+            SendMessageW(combo, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(win32::Widen(entry).c_str()));
+        }
+    }
+}
+
+// A one-line label grows to its text: where the dialog face is stood in for by a wider one (as
+// under Wine), a label that wraps would lose its second line below its bottom edge.
+void FitLabels(HWND window, const res::DialogTemplate& dialog) {
+    HDC dc = GetDC(window);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    HWND label = nullptr;
+    for (const res::ControlTemplate& control : dialog.controls) {
+        label = FindWindowExW(window, label, nullptr, nullptr);
+        const bool textLabel = control.cls == res::ControlClass::Static &&
+                               (control.style & SS_TYPEMASK) == SS_LEFT && !control.text.empty();
+        RECT place{};
+        if (label == nullptr || !textLabel || !GetWindowRect(label, &place)) {
+            continue;
+        }
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        const std::wstring text = win32::Widen(control.text);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        const LONG width = place.right - place.left;
+        if (place.bottom - place.top < 2 * metrics.tmHeight && extent.cx > width) {
+            SetWindowPos(label, nullptr, 0, 0, extent.cx, place.bottom - place.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+}
+
+}  // namespace
+
+// The dialogs' window procedure: hands Windows' messages to the framework's calls.
+struct DialogProcedure {
+    static INT_PTR CALLBACK Run(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            auto* dialog = reinterpret_cast<Dialog*>(lParam);
+            SetWindowLongPtrW(window, DWLP_USER, lParam);
+            dialog->m_hWnd = window;
+            dialog->m_systemMenu = SystemMenu(::GetSystemMenu(window, FALSE));
+            if (const res::DialogTemplate* found = res::FindDialogTemplate(dialog->m_templateId)) {
+                FillLists(window, *found);
+                FitLabels(window, *found);
+            }
+            return dialog->OnInitDialog() ? TRUE : FALSE;
+        }
+        auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
+        if (dialog == nullptr) {
+            return FALSE;
+        }
+        return Handle(*dialog, message, wParam, lParam);
+    }
+
+    static INT_PTR Handle(Dialog& dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_COMMAND:
+                // Clicks, and Enter and Escape from the dialog manager; other notifications
+                // (an edit's changes, a list's selection) are no commands.
+                if (HIWORD(wParam) == BN_CLICKED) {
+                    dialog.OnCommand(LOWORD(wParam));
+                    return TRUE;
+                }
+                return FALSE;
+            case WM_SYSCOMMAND:
+                dialog.OnSysCommand(static_cast<unsigned>(wParam), lParam);
+                return TRUE;
+            case WM_PAINT:
+                dialog.OnPaint();
+                return TRUE;
+            case WM_QUERYDRAGICON:
+                return reinterpret_cast<INT_PTR>(dialog.OnQueryDragIcon().Native());
+            case WM_CLOSE:
+                dialog.OnClose();
+                return TRUE;
+            case WM_ENDSESSION:
+                return wParam != FALSE && dialog.OnWindowMessage(WM_ENDSESSION) ? TRUE : FALSE;
+            default:
+                // The program's own messages. The dialog manager's DM_GETDEFID is among them and
+                // stays unhandled here, so it gets the manager's answer.
+                if (message >= WM_USER && message < WM_APP) {
+                    return dialog.OnWindowMessage(message) ? TRUE : FALSE;
+                }
+                return FALSE;
+        }
+    }
+};
+
+void SystemMenu::AppendSeparator() {
+    AppendMenuW(m_menu, MF_SEPARATOR, 0, nullptr);
+}
+
+void SystemMenu::AppendItem(unsigned id, const std::string& text) {
+    AppendMenuW(m_menu, MF_STRING, id, win32::Widen(text).c_str());
+}
+
+Dialog::Dialog(int templateId, ParentWindow parent) : m_templateId(templateId), m_parent(parent) {}
+
+Dialog::~Dialog() {
+    Destroy();
+}
+
+void Dialog::Create() {
+    const res::DialogTemplate* found = res::FindDialogTemplate(m_templateId);
+    if (found == nullptr || m_hWnd != nullptr) {
+        return;
+    }
+    const std::vector<std::uint16_t> words = win32::BuildDialogTemplate(*found);
+    HWND owner = m_parent != nullptr ? m_parent->m_hWnd : win32::TopDialogWindow();
+    m_ended = false;
+    m_result = 0;
+    t_dialogs.push_back(this);
+    HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                             reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
+                                             &DialogProcedure::Run, reinterpret_cast<LPARAM>(this));
+    if (window == nullptr) {
+        std::erase(t_dialogs, this);
+        return;
+    }
+    ShowWindow(window, SW_SHOW);
+}
+
+int Dialog::DoModal() {
+    Create();
+    if (m_hWnd == nullptr) {
+        return -1;
+    }
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    if (owner != nullptr) {
+        EnableWindow(owner, FALSE);
+    }
+    MSG message;
+    while (!m_ended) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            // Someone asked the whole program to quit: the outer loop must hear it too.
+            PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 1);
+            EndDialog(kIdCancel);
+            break;
+        }
+        RouteMessage(message);
+    }
+    if (owner != nullptr) {
+        // Before the dialog goes, or Windows activates some other program's window.
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+    Destroy();
+    return m_result;
+}
+
+void Dialog::Destroy() {
+    if (m_hWnd == nullptr) {
+        return;
+    }
+    HWND window = std::exchange(m_hWnd, nullptr);
+    SetWindowLongPtrW(window, DWLP_USER, 0);
+    DestroyWindow(window);
+    std::erase(t_dialogs, this);
+}
+
+void Dialog::EndDialog(int result) {
+    m_result = result;
+    m_ended = true;
+    if (m_hWnd != nullptr) {
+        ShowWindow(m_hWnd, SW_HIDE);
+    }
+    // The loop that waits for the end may be asleep in GetMessage.
+    PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+bool Dialog::UpdateData(bool saveAndValidate) {
+    DataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+NativeWindow Dialog::GetDlgItem(int id) const {
+    return m_hWnd != nullptr ? ::GetDlgItem(m_hWnd, id) : nullptr;
+}
+
+void Dialog::EnableDlgItem(int id, bool enable) {
+    if (HWND control = GetDlgItem(id)) {
+        EnableWindow(control, enable ? TRUE : FALSE);
+    }
+}
+
+void Dialog::SetIcon(const Icon& icon, bool bigIcon) {
+    SendMessageW(m_hWnd, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icon.Native()));
+}
+
+Size Dialog::GetClientSize() const {
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+SystemMenu* Dialog::GetSystemMenu(bool revert) {
+    if (m_hWnd == nullptr) {
+        return nullptr;
+    }
+    m_systemMenu = SystemMenu(::GetSystemMenu(m_hWnd, revert ? TRUE : FALSE));
+    return &m_systemMenu;
+}
+
+bool Dialog::IsIconic() const {
+    return m_hWnd != nullptr && ::IsIconic(m_hWnd) != FALSE;
+}
+
+bool Dialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void Dialog::OnOK() {
+    if (UpdateData(true)) {
+        EndDialog(kIdOk);
+    }
+}
+
+void Dialog::OnCancel() {
+    EndDialog(kIdCancel);
+}
+
+bool Dialog::OnCommand(int id) {
+    switch (id) {
+        case kIdOk:
+            OnOK();
+            return true;
+        case kIdCancel:
+            OnCancel();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Windows' own handling: minimise, move, close (as WM_CLOSE), the keyboard's way into the menu.
+void Dialog::OnSysCommand(unsigned nID, std::intptr_t lParam) {
+    DefWindowProcW(m_hWnd, WM_SYSCOMMAND, nID, lParam);
+}
+
+void Dialog::OnPaint() {
+    DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
+}
+
+// The close box, Close in the system menu and Alt+F4 all become the Cancel command.
+void Dialog::OnClose() {
+    OnCommand(kIdCancel);
+}
+
+void Dialog::RouteMessage(MSG& message) {
+    HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    const auto found = std::ranges::find(t_dialogs, root, &Dialog::m_hWnd);
+    if (root != nullptr && found != t_dialogs.end()) {
+        Dialog& dialog = **found;
+        if (message.message == WM_KEYDOWN &&
+            dialog.PreTranslateMessage(Msg{message.hwnd, message.message, message.wParam})) {
+            return;
+        }
+        if (IsDialogMessageW(root, &message)) {
+            return;
+        }
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+namespace win32 {
+
+HWND TopDialogWindow() {
+    for (auto it = t_dialogs.rbegin(); it != t_dialogs.rend(); ++it) {
+        if ((*it)->Window() != nullptr && IsWindowVisible((*it)->Window())) {
+            return (*it)->Window();
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace win32
+
+}  // namespace platform
