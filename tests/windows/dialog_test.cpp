@@ -1,0 +1,260 @@
+// The real main dialog of the Windows build, in-process under Wine, against the simulated tag
+// reader that serial-channel.sh serves on COM7 and whose log of frames it compares afterwards with
+// dialog.frames. The test is the operator: it picks a list entry, clicks with BM_CLICK and reads
+// the boxes with GetDlgItemTextW, while a second thread reads and closes the real message boxes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui_support/recording_tones.h"
+#include "platform/win32/window_services_win32.h"
+#include "platform/win32/wire_text_win32.h"
+#include "res/resource.h"
+#include "ui/mirovan_dlg.h"
+
+// After our own headers: its macros would rewrite their names.
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring Text(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// A message box as the operator saw it.
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;
+    HWND owner;
+    bool exclamation;
+};
+
+// Answers every message box of the window's thread with OK, after noting what it showed.
+class BoxAnswerer {
+  public:
+    explicit BoxAnswerer(DWORD windowThread)
+        : m_thread([this, windowThread](std::stop_token stop) { Run(stop, windowThread); }) {}
+
+    std::vector<SeenBox> Seen() {
+        std::lock_guard guard(m_lock);
+        return m_seen;
+    }
+
+  private:
+    void Run(const std::stop_token& stop, DWORD windowThread) {
+        while (!stop.stop_requested()) {
+            EnumThreadWindows(windowThread, &BoxAnswerer::Visit, reinterpret_cast<LPARAM>(this));
+            std::this_thread::sleep_for(5ms);
+        }
+    }
+
+    static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+        auto& answerer = *reinterpret_cast<BoxAnswerer*>(self);
+        // A box's text is its static 0xFFFF; the program's own dialogs have none.
+        HWND text = GetDlgItem(window, 0xFFFF);
+        if (!IsWindowVisible(window) || text == nullptr) {
+            return TRUE;
+        }
+        bool exclamation = false;
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            exclamation = exclamation ||
+                          icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_EXCLAMATION));
+        }
+        {
+            std::lock_guard guard(answerer.m_lock);
+            answerer.m_seen.push_back(
+                {Text(window), Text(text), GetWindow(window, GW_OWNER), exclamation});
+        }
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        // Gone before the next look, so that no box is counted twice.
+        for (int i = 0; i < 1000 && IsWindow(window) && IsWindowVisible(window); ++i) {
+            std::this_thread::sleep_for(1ms);
+        }
+        return TRUE;
+    }
+
+    std::mutex m_lock;
+    std::vector<SeenBox> m_seen;
+    std::jthread m_thread;
+};
+
+class Win32MainDialog : public ::testing::Test {
+  protected:
+    Win32MainDialog() {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        m_dlg.Create();
+    }
+
+    HWND Item(int id) const { return GetDlgItem(m_dlg.Window(), id); }
+    std::wstring ItemText(int id) const {
+        wchar_t buffer[256] = {};
+        GetDlgItemTextW(m_dlg.Window(), id, buffer, 256);
+        return buffer;
+    }
+    void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    bool TagControlsEnabled() const {
+        for (int id : {IDC_EDIT_HOMEPAGE, IDC_EDIT_TABLE_INFO, IDC_BTN_READ, IDC_BTN_START_TAG,
+                       IDC_BTN_CANCEL_TAG, IDC_BTN_WRITE, IDC_CHK_LOCK}) {
+            if (!IsWindowEnabled(Item(id))) {
+                return false;
+            }
+        }
+        return true;
+    }
+    void OpenCom7() {
+        SendMessageW(Item(IDC_COMBO_PORT), CB_SETCURSEL, 6, 0);
+        Click(IDC_BTN_OPEN);
+        ASSERT_EQ(m_dlg.m_comm.m_bConnected.load(), 1) << m_dlg.m_comm.m_openError.text;
+    }
+
+    platform::win32::Win32WindowServices m_services;
+    testsupport::RecordingTones m_tones;
+    CMirovanDlg m_dlg;
+};
+
+TEST_F(Win32MainDialog, OpensReadsWritesAndReadsBackOnCom7) {
+    BoxAnswerer boxes(GetCurrentThreadId());
+    EXPECT_FALSE(TagControlsEnabled());
+
+    OpenCom7();
+    EXPECT_EQ(ItemText(IDC_EDIT_STATUS), L"COM7,57600,8,2,0 Connect");
+    EXPECT_TRUE(TagControlsEnabled());
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_COMBO_PORT)));
+    using Tone = testsupport::RecordingTones::Tone;
+    EXPECT_EQ(m_tones.Take(), (std::vector<Tone>{{400, 100}, {500, 100}, {550, 100}, {800, 100}}));
+
+    Click(IDC_BTN_READ);
+    EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"start.example");
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"DELETE");
+
+    // START TAG fills TABLE INFO and empties HOMEPAGE; the operator then types the address.
+    Click(IDC_BTN_START_TAG);
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"START");
+    EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"");
+    SetDlgItemTextW(m_dlg.Window(), IDC_EDIT_HOMEPAGE, L"http://example.org/tag");
+    Click(IDC_BTN_WRITE);
+    const std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, L"HOMEPAGE WRITE SUCCESS.");
+    EXPECT_EQ(seen[1].text, L"TABLE INFO WRITE SUCCESS.");
+    for (const SeenBox& box : seen) {
+        EXPECT_EQ(box.caption, L"dialog_tests");
+        EXPECT_EQ(box.owner, m_dlg.Window());
+        EXPECT_TRUE(box.exclamation);
+    }
+
+    Click(IDC_BTN_READ);
+    EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"example.org/tag");
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"START");
+
+    Click(IDC_BTN_CLOSE);
+    EXPECT_EQ(m_dlg.m_comm.m_bConnected.load(), 0);
+    EXPECT_EQ(ItemText(IDC_EDIT_STATUS), L"COM7,57600,8,2,0 ConnectClose Port COM7 !!");
+    EXPECT_FALSE(TagControlsEnabled());
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMBO_PORT)));
+}
+
+TEST_F(Win32MainDialog, OpenOfAMissingPortSaysWhyInABox) {
+    BoxAnswerer boxes(GetCurrentThreadId());
+    SendMessageW(Item(IDC_COMBO_PORT), CB_SETCURSEL, 49, 0);
+    Click(IDC_BTN_OPEN);
+    EXPECT_EQ(m_dlg.m_comm.m_bConnected.load(), 0);
+    EXPECT_EQ(ItemText(IDC_EDIT_STATUS), L"Port Open Error - COM50 !!");
+    using Tone = testsupport::RecordingTones::Tone;
+    EXPECT_EQ(m_tones.Take(), (std::vector<Tone>{{550, 500}}));
+    const std::vector<SeenBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].text.find(L"COM50"), std::wstring::npos);
+    EXPECT_NE(seen[0].text.find(L"is not connected to a device"), std::wstring::npos);
+    EXPECT_FALSE(TagControlsEnabled());
+}
+
+TEST_F(Win32MainDialog, WindowShellIsTheRealOne) {
+    // The images came from the executable's resources.
+    for (int id : {IDC_BTN_OPEN, IDC_BTN_CLOSE, IDC_BTN_READ, IDC_BTN_START_TAG, IDC_BTN_CANCEL_TAG,
+                   IDC_BTN_WRITE}) {
+        EXPECT_NE(SendMessageW(Item(id), BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << id;
+        EXPECT_FALSE(Text(Item(id)).empty()) << "a screen reader's name for " << id;
+    }
+    HMENU menu = GetSystemMenu(m_dlg.Window(), FALSE);
+    const int last = GetMenuItemCount(menu) - 1;
+    wchar_t item[64] = {};
+    GetMenuStringW(menu, last, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(std::wstring(item), L"Velmora Info(&A)...");
+    EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(IDM_ABOUTBOX));
+
+    const auto dragIcon = SendMessageW(m_dlg.Window(), WM_QUERYDRAGICON, 0, 0);
+    EXPECT_NE(dragIcon, 0);
+    EXPECT_EQ(dragIcon, SendMessageW(m_dlg.Window(), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(Text(m_dlg.Window()), L"::: Brelix - Velmora 2.0  :::");
+    EXPECT_EQ(SendMessageW(Item(IDC_COMBO_PORT), CB_GETCOUNT, 0, 0), 50);
+
+    // Escape and Enter go nowhere; the close box ends the dialog with Cancel.
+    SetFocus(Item(IDC_EDIT_HOMEPAGE));
+    for (WPARAM key : {platform::VK_ESCAPE, platform::VK_RETURN}) {
+        MSG message{Item(IDC_EDIT_HOMEPAGE), platform::WM_KEYDOWN, key, 0, 0, {}};
+        platform::Dialog::RouteMessage(message);
+        EXPECT_FALSE(m_dlg.Ended());
+    }
+    SendMessageW(m_dlg.Window(), WM_SYSCOMMAND, platform::SC_CLOSE, 0);
+    EXPECT_TRUE(m_dlg.Ended());
+    EXPECT_EQ(m_dlg.Result(), IDCANCEL);
+    EXPECT_FALSE(IsWindowVisible(m_dlg.Window()));
+}
+
+// Typing one character at a time, as the keyboard would.
+void Type(HWND edit, std::wstring_view text) {
+    for (wchar_t unit : text) {
+        SendMessageW(edit, WM_CHAR, unit, 0);
+    }
+}
+
+TEST_F(Win32MainDialog, EditBoxesTakeWhatTheTagHoldsAndNothingElse) {
+    OpenCom7();
+    HWND tableInfo = Item(IDC_EDIT_TABLE_INFO);
+    Type(tableInfo, L"TABLE\x02\x04-1234567890");
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"TABLE-123456");
+
+    // A paste inserts what fits, without the frame's bytes; the program's own text goes in whole.
+    SetDlgItemTextW(m_dlg.Window(), IDC_EDIT_TABLE_INFO, L"");
+    const std::wstring pasted =
+        L"AB\x04"
+        L"CDEFGHIJKLMNOP";
+    ASSERT_TRUE(OpenClipboard(m_dlg.Window()));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+    std::copy_n(pasted.c_str(), pasted.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(tableInfo, WM_PASTE, 0, 0);
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"ABCDEFGHIJKL");
+
+    // Bytes that the code page has no character for survive the round trip through the box.
+    std::string bytes;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        bytes += static_cast<char>(byte);
+    }
+    EXPECT_EQ(platform::win32::ToWire(platform::win32::FromWire(bytes)), bytes);
+    m_dlg.m_strHomepage = bytes.substr(0, 60);
+    m_dlg.UpdateData(false);
+    m_dlg.m_strHomepage.clear();
+    ASSERT_TRUE(m_dlg.UpdateData(true));
+    EXPECT_EQ(m_dlg.m_strHomepage, bytes.substr(0, 60));
+}
+
+}  // namespace
