@@ -13,7 +13,6 @@
 #include "dialog_fixture.h"
 #include "platform/tone.h"
 #include "port/port_settings_map.h"
-#include "res/dialog_template.h"
 #include "res/resource.h"
 #include "simreader/pseudo_terminal.h"
 
@@ -130,30 +129,6 @@ TEST_F(OpenCloseTest, EveryListEntryOpensItsOwnPort) {
     ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
     EXPECT_EQ(m_dlg->m_strPortName, "COM12");
     EXPECT_EQ(PortInfo(), "COM12\n2\n3\n0\n2\n");
-
-    // The list and the names agree for every entry.
-    const res::DialogTemplate* main = res::FindDialogTemplate(IDD_MAIN);
-    const auto entries = res::FindListEntries(*main, IDC_COMBO_PORT);
-    ASSERT_EQ(entries.size(), static_cast<std::size_t>(port::kPortCount));
-    for (int i = 0; i < port::kPortCount; ++i) {
-        EXPECT_EQ(entries[static_cast<std::size_t>(i)], port::PortNameForIndex(i));
-    }
-    EXPECT_EQ(port::PortNameForIndex(-1), "COM1");
-}
-
-TEST(ListMapping, HiddenListsGiveTheLineSettingsTheReaderNeeds) {
-    EXPECT_EQ(port::BaudRateForIndex(2), 57600) << "the list says 9600; the reader needs 57600";
-    EXPECT_EQ(port::BaudRateForIndex(6), 57600);
-    EXPECT_EQ(port::BaudRateForIndex(-1), 57600);
-    EXPECT_EQ(port::BaudRateForIndex(7), 115200);
-    EXPECT_EQ(port::DataBitsForIndex(0), 5);
-    EXPECT_EQ(port::DataBitsForIndex(-1), 8);
-    EXPECT_EQ(port::StopBitsForIndex(0), 2);
-    EXPECT_EQ(port::StopBitsForIndex(1), 0);
-    EXPECT_EQ(port::StopBitsForIndex(2), std::nullopt);
-    EXPECT_EQ(port::ParityForIndex(0), 2);
-    EXPECT_EQ(port::ParityForIndex(1), 1);
-    EXPECT_EQ(port::ParityForIndex(2), 0);
 }
 
 TEST_F(OpenCloseTest, PortInfoNeverFollowsAPlantedLinkAndItsFailureKeepsThePortOpen) {
