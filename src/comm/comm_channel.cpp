@@ -68,7 +68,10 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
             m_nWatchExitCode.store(ThreadWatchComm(*this, std::move(stop)));
         });
     } catch (const std::system_error& e) {
-        m_openError = platform::MapOsError(e.code().value(), "start the watch thread");
+        // The code is the C library's, not the OS's port error number that MapOsError reads (on
+        // Windows it is no GetLastError code at all), and it never means the port is busy.
+        m_openError = platform::SerialError{platform::SerialErrorKind::Other, e.code().value(),
+                                            "start the watch thread: " + e.code().message()};
         Close();
         return 0;
     }
