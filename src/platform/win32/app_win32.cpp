@@ -9,8 +9,15 @@ int AppMain(int, char**) {
     // The edit boxes' subclassing lives in the common controls.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    win32::Win32WindowServices services;
-    RunApp();
+    // For the names that screen readers give the text boxes.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        win32::Win32WindowServices services;
+        RunApp();
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
     return 0;
 }
 

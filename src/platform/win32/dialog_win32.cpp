@@ -27,6 +27,15 @@ void FillLists(HWND window, const res::DialogTemplate& dialog) {
     }
 }
 
+// By value: the two libraries that define them (oleacc, uuid) each define IID_IAccessible too, so
+// a program that needs both would not link.
+constexpr GUID kClsidAccPropServices{
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kIidAccPropServices{
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kPropIdAccName{
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
 // A one-line label grows to its text: where the dialog face is stood in for by a wider one (as
 // under Wine), a label that wraps would lose its second line below its bottom edge.
 void FitLabels(HWND window, const res::DialogTemplate& dialog) {
@@ -212,6 +221,20 @@ void Dialog::EnableDlgItem(int id, bool enable) {
     if (HWND control = GetDlgItem(id)) {
         EnableWindow(control, enable ? TRUE : FALSE);
     }
+}
+
+void Dialog::SetDlgItemAccessibleName(int id, std::string_view name) {
+    HWND control = GetDlgItem(id);
+    IAccPropServices* services = nullptr;
+    // Needs COM on this thread (the program starts it); without, the name stays Windows' own.
+    if (control == nullptr ||
+        FAILED(CoCreateInstance(kClsidAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidAccPropServices, reinterpret_cast<void**>(&services)))) {
+        return;
+    }
+    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                             kPropIdAccName, win32::Widen(name).c_str());
+    services->Release();
 }
 
 void Dialog::SetIcon(const Icon& icon, bool bigIcon) {

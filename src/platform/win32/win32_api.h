@@ -14,6 +14,9 @@
 #include <mmsystem.h>
 // The edit boxes' subclassing.
 #include <commctrl.h>
+// Names for screen readers.
+#include <ole2.h>
+#include <oleacc.h>
 // The A/W macros that share a name with the platform layer's own functions.
 #undef LoadBitmap
 #undef LoadString

@@ -72,9 +72,9 @@ class Dialog {
     bool UpdateData(bool saveAndValidate = true);
     NativeWindow GetDlgItem(int id) const;
     void EnableDlgItem(int id, bool enable);
-    // What a screen reader calls a control without a caption of its own. Windows names an edit
-    // after the label that comes before it; nothing to add here.
-    void SetDlgItemAccessibleName(int, std::string_view) {}
+    // What a screen reader calls a control without a caption of its own. Windows would name an
+    // edit after the label before it in the template, which is not its own label here.
+    void SetDlgItemAccessibleName(int id, std::string_view name);
     // bigIcon: the task switcher's icon; otherwise the title bar's.
     void SetIcon(const Icon& icon, bool bigIcon);
     Size GetClientSize() const;
