@@ -204,7 +204,7 @@ bool Dialog::eventFilter(QObject* watched, QEvent* event) {
         ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
         return true;
     }
-    return PreTranslateMessage(Msg{watched, WM_KEYDOWN, VirtualKey(key->key())});
+    return PreTranslateMessage(Msg{widget, WM_KEYDOWN, VirtualKey(key->key())});
 }
 
 void Dialog::paintEvent(QPaintEvent*) {

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "gui/graphics.h"
+#include "gui/window_messages.h"
 #include "platform/qt/dialog_builder.h"
 #include "platform/window_post.h"
 
@@ -25,24 +26,6 @@ class DataExchange;
 
 // The window a dialog belongs to: it stays above it and is disabled while it runs modally.
 using ParentWindow = QWidget*;
-
-inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
-inline constexpr std::uint32_t VK_TAB = 0x09;
-inline constexpr std::uint32_t VK_RETURN = 0x0D;
-inline constexpr std::uint32_t VK_ESCAPE = 0x1B;
-inline constexpr std::uint32_t VK_SPACE = 0x20;
-inline constexpr unsigned SC_MINIMIZE = 0xF020;
-inline constexpr unsigned SC_CLOSE = 0xF060;
-inline constexpr unsigned SC_RESTORE = 0xF120;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-
-// A key-down as the framework's filter sees it.
-struct Msg {
-    QObject* target;
-    std::uint32_t message;
-    std::uint32_t wParam;  // virtual-key code; 0 for keys that have none here
-};
 
 class SystemMenu {
   public:

@@ -13,6 +13,7 @@
 
 #include "gui/graphics.h"
 #include "gui/native_window.h"
+#include "gui/window_messages.h"
 #include "platform/window_post.h"
 
 struct HMENU__;
@@ -21,24 +22,6 @@ struct tagMSG;
 namespace platform {
 
 class DataExchange;
-
-inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
-inline constexpr std::uint32_t VK_TAB = 0x09;
-inline constexpr std::uint32_t VK_RETURN = 0x0D;
-inline constexpr std::uint32_t VK_ESCAPE = 0x1B;
-inline constexpr std::uint32_t VK_SPACE = 0x20;
-inline constexpr unsigned SC_MINIMIZE = 0xF020;
-inline constexpr unsigned SC_CLOSE = 0xF060;
-inline constexpr unsigned SC_RESTORE = 0xF120;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-
-// A message as the modal loop's filter sees it.
-struct Msg {
-    NativeWindow target;
-    std::uint32_t message;
-    std::uintptr_t wParam;
-};
 
 class Dialog;
 // The window a dialog belongs to: it stays above it and is disabled while it runs modally.
