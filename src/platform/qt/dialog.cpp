@@ -6,7 +6,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 
-#include "gui/data_exchange.h"
 #include "platform/qt/dialog_builder.h"
 #include "platform/qt/window_services.h"
 #include "res/dialog_template.h"
@@ -97,12 +96,6 @@ void Dialog::EndDialog(int result) {
     done(result);
 }
 
-bool Dialog::UpdateData(bool saveAndValidate) {
-    DataExchange dx(*this, saveAndValidate);
-    DoDataExchange(dx);
-    return !dx.Failed();
-}
-
 QWidget* Dialog::GetDlgItem(int id) const {
     return m_controls.Find(id);
 }
@@ -126,34 +119,6 @@ void Dialog::SetIcon(const Icon& icon, bool) {
 
 SystemMenu* Dialog::GetSystemMenu(bool) {
     return &m_systemMenu;
-}
-
-bool Dialog::OnInitDialog() {
-    UpdateData(false);
-    return true;
-}
-
-void Dialog::OnOK() {
-    if (UpdateData(true)) {
-        EndDialog(kIdOk);
-    }
-}
-
-void Dialog::OnCancel() {
-    EndDialog(kIdCancel);
-}
-
-bool Dialog::OnCommand(int id) {
-    switch (id) {
-        case kIdOk:
-            OnOK();
-            return true;
-        case kIdCancel:
-            OnCancel();
-            return true;
-        default:
-            return false;
-    }
 }
 
 void Dialog::DispatchCommand(int id) {

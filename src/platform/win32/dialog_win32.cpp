@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "gui/data_exchange.h"
 #include "platform/win32/dialog_template_win32.h"
 #include "platform/win32/dialogs.h"
 #include "platform/win32/wide_text.h"
@@ -207,12 +206,6 @@ void Dialog::EndDialog(int result) {
     PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
-bool Dialog::UpdateData(bool saveAndValidate) {
-    DataExchange dx(*this, saveAndValidate);
-    DoDataExchange(dx);
-    return !dx.Failed();
-}
-
 NativeWindow Dialog::GetDlgItem(int id) const {
     return m_hWnd != nullptr ? ::GetDlgItem(m_hWnd, id) : nullptr;
 }
@@ -258,34 +251,6 @@ SystemMenu* Dialog::GetSystemMenu(bool revert) {
 
 bool Dialog::IsIconic() const {
     return m_hWnd != nullptr && ::IsIconic(m_hWnd) != FALSE;
-}
-
-bool Dialog::OnInitDialog() {
-    UpdateData(false);
-    return true;
-}
-
-void Dialog::OnOK() {
-    if (UpdateData(true)) {
-        EndDialog(kIdOk);
-    }
-}
-
-void Dialog::OnCancel() {
-    EndDialog(kIdCancel);
-}
-
-bool Dialog::OnCommand(int id) {
-    switch (id) {
-        case kIdOk:
-            OnOK();
-            return true;
-        case kIdCancel:
-            OnCancel();
-            return true;
-        default:
-            return false;
-    }
 }
 
 // Windows' own handling: minimise, move, close (as WM_CLOSE), the keyboard's way into the menu.
