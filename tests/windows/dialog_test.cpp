@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gui_support/recording_tones.h"
+#include "platform/event_pump.h"
 #include "platform/win32/window_services_win32.h"
 #include "platform/win32/wire_text_win32.h"
 #include "res/resource.h"
@@ -228,6 +229,14 @@ TEST_F(Win32MainDialog, EditBoxesTakeWhatTheTagHoldsAndNothingElse) {
     HWND tableInfo = Item(IDC_EDIT_TABLE_INFO);
     Type(tableInfo, L"TABLE\x02\x04-1234567890");
     EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"TABLE-123456");
+    // What an input method hands over obeys the same limit (it may come back as a posted WM_CHAR).
+    SendMessageW(tableInfo, WM_IME_CHAR, L'Z', 0);
+    platform::PumpPendingEvents();
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"TABLE-123456");
+    SendMessageW(tableInfo, WM_CHAR, 0x08, 0);
+    SendMessageW(tableInfo, WM_IME_CHAR, L'Z', 0);
+    platform::PumpPendingEvents();
+    EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"TABLE-12345Z");
 
     // A paste inserts what fits, without the frame's bytes; the program's own text goes in whole.
     SetDlgItemTextW(m_dlg.Window(), IDC_EDIT_TABLE_INFO, L"");

@@ -201,9 +201,9 @@ void Dialog::EndDialog(int result) {
     m_ended = true;
     if (m_hWnd != nullptr) {
         ShowWindow(m_hWnd, SW_HIDE);
+        // The loop that waits for the end may be asleep in GetMessage.
+        PostMessageW(m_hWnd, WM_NULL, 0, 0);
     }
-    // The loop that waits for the end may be asleep in GetMessage.
-    PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 NativeWindow Dialog::GetDlgItem(int id) const {

@@ -1,5 +1,6 @@
 #include "platform/win32/edit_limit_win32.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/win32_api.h"
@@ -85,6 +86,35 @@ std::wstring ClipboardText(HWND owner) {
     return text;
 }
 
+std::size_t ControlCount(std::wstring_view text) {
+    return static_cast<std::size_t>(std::ranges::count_if(text, IsControl));
+}
+
+// An input method may hand the edit its result directly, past WM_CHAR: the text is checked once
+// the edit has taken it, and put back as it was when it broke the limit, brought a control
+// character or a character the wire cannot carry.
+LRESULT CheckedAfterwards(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                          std::size_t limit) {
+    const std::wstring before = WindowText(edit);
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    const std::wstring after = WindowText(edit);
+    if (after == before) {
+        return result;
+    }
+    const std::size_t bytes = ToWire(after).size();
+    const bool tooLong = bytes > limit && bytes > ToWire(before).size();
+    const bool unfit = FromWire(ToWire(after)) != after && FromWire(ToWire(before)) == before;
+    if (tooLong || unfit || ControlCount(after) > ControlCount(before)) {
+        SetWindowTextW(edit, before.c_str());
+        SendMessageW(edit, EM_SETSEL, start, static_cast<LPARAM>(end));
+        MessageBeep(MB_OK);
+    }
+    return result;
+}
+
 LRESULT CALLBACK LimitedEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR limit) {
     switch (message) {
@@ -112,6 +142,9 @@ LRESULT CALLBACK LimitedEdit(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             }
             return 0;
         }
+        case WM_IME_CHAR:
+        case WM_IME_COMPOSITION:
+            return CheckedAfterwards(edit, message, wParam, lParam, limit);
         case WM_NCDESTROY:
             RemoveWindowSubclass(edit, &LimitedEdit, kSubclassId);
             break;
