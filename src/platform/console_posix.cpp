@@ -1,7 +1,8 @@
-// Ctrl+C on POSIX: SIGINT's handler only raises a flag and writes a byte into a self-pipe; the
-// main thread's input wait polls that pipe beside standard input, so it returns whichever thread
-// the kernel chose to take the signal. SA_RESTART keeps the other threads' calls (the watch
-// thread's poll, the log's writes) from failing with EINTR because of it.
+// Requests to stop on POSIX: the handler of SIGINT, SIGTERM and SIGHUP only keeps the signal's
+// number and writes a byte into a self-pipe; the main thread's input wait polls that pipe beside
+// standard input, so it returns whichever thread the kernel chose to take the signal. SA_RESTART
+// keeps the other threads' calls (the watch thread's poll, the log's writes) from failing with
+// EINTR because of it. The first request is the one the program ends with.
 //
 // Input is read from the descriptor, not through stdio, so that a line waiting in a buffer can
 // never hide from poll; what arrives beyond the line stays in `g_lines` for the next call.
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,15 +21,19 @@
 
 namespace platform {
 namespace {
-std::atomic<bool> g_interrupted{false};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+std::atomic<int> g_interrupted{0};  // the first stop signal, 0 before one came
+static_assert(std::atomic<int>::is_always_lock_free);
 int g_wakeRead = -1;
 int g_wakeWrite = -1;
 InputLines g_lines;  // main thread only
 bool g_inputEnded = false;
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
     const int saved = errno;
-    g_interrupted.store(true);
+    int none = 0;
+    g_interrupted.compare_exchange_strong(none, signal);
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_wakeWrite, &byte, 1);
     errno = saved;
@@ -50,22 +56,34 @@ void DeferInterrupt() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kStopSignals) {
+        ::sigaction(signal, &action, nullptr);
+    }
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool InterruptRequested() {
-    return g_interrupted.load();
+    return g_interrupted.load() != 0;
 }
 
 void EndAsInterrupted() {
-    ::signal(SIGINT, SIG_DFL);
-    ::raise(SIGINT);
-    ::_exit(128 + SIGINT);  // only if the signal is blocked in this thread
+    const int signal = g_interrupted.load() != 0 ? g_interrupted.load() : SIGINT;
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    ::_exit(128 + signal);  // only if the signal is blocked in this thread
+}
+
+void DiscardTypedAhead() {
+    if (::isatty(STDIN_FILENO) == 1) {
+        ::tcflush(STDIN_FILENO, TCIFLUSH);
+        g_lines = InputLines();  // what was read already but not yet asked for goes too
+    }
 }
 
 InputResult ReadInputLine(std::string& line) {
     for (;;) {
-        if (g_interrupted.load()) {
+        if (g_interrupted.load() != 0) {
             return InputResult::Interrupted;
         }
         if (g_lines.Take(line, g_inputEnded)) {

@@ -1,5 +1,8 @@
-// Ctrl+C on Windows: the system runs the console control handler on a thread of its own; the
-// handler only raises a flag and sets an event, and answering TRUE keeps the process alive.
+// Requests to stop on Windows: the system runs the console control handler on a thread of its
+// own; the handler only raises a flag and sets an event, and answering TRUE to Ctrl+C and
+// Ctrl+Break keeps the process alive. Closing the console window cannot be refused: the process
+// ends when the handler returns, or some seconds later in any case. So that handler does not
+// return: the main thread finishes the tag under way meanwhile and ends the process itself.
 //
 // Standard input is read on a reader thread of its own, because only a console handle can be
 // waited on: a pipe or a file cannot. The main thread waits on the reader's event and on the
@@ -35,11 +38,14 @@ struct InputState {
 };
 
 BOOL WINAPI OnConsoleEvent(DWORD type) {
-    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) {
-        return FALSE;  // closing the console, logoff, shutdown: the system ends us regardless
+    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT) {
+        return FALSE;  // logoff, shutdown: no console program is asked
     }
     g_interrupted.store(true);
     SetEvent(g_interruptEvent);
+    if (type == CTRL_CLOSE_EVENT) {
+        Sleep(INFINITE);  // the main thread's ExitProcess, or the system's time limit, ends this
+    }
     return TRUE;
 }
 
@@ -99,6 +105,19 @@ bool InterruptRequested() {
 
 void EndAsInterrupted() {
     ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+void DiscardTypedAhead() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetFileType(input) != FILE_TYPE_CHAR || GetConsoleMode(input, &mode) == 0) {
+        return;
+    }
+    FlushConsoleInputBuffer(input);
+    // The reader thread may hold lines it took from the console already.
+    InputState& state = Input();
+    const std::lock_guard guard(state.lock);
+    state.lines = InputLines();
 }
 
 InputResult ReadInputLine(std::string& line) {
