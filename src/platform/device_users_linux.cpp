@@ -198,4 +198,23 @@ std::optional<DeviceUser> SessionOnTerminal(dev_t device) {
     return found;
 }
 
+bool IsKernelConsole(dev_t device, std::string_view active) {
+    std::istringstream names{std::string(active)};
+    std::vector<std::string> paths{"/dev/console"};
+    for (std::string name; names >> name;) {
+        paths.push_back("/dev/" + name);
+    }
+    for (const std::string& path : paths) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == device) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsKernelConsole(dev_t device) {
+    return IsKernelConsole(device, ReadSmall(AT_FDCWD, "/sys/class/tty/console/active"));
+}
+
 }  // namespace platform

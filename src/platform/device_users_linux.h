@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -23,6 +24,14 @@ struct DeviceUser {
 // side of the same pseudo-terminal is the far side playing the device, not a rival, and is left
 // out.
 std::vector<DeviceUser> OtherHoldersOf(dev_t device);
+
+// Whether `device` is where the kernel writes its console: /dev/console, or one of the terminals
+// that /sys/class/tty/console/active names (often /dev/ttyS0 on servers and virtual machines,
+// which is what COM1 means when it is not mapped). Its bytes are the kernel's messages and
+// perhaps a login prompt, never a tag reader's.
+bool IsKernelConsole(dev_t device);
+// The same against `active`, a list of terminal names under /dev as that file gives it.
+bool IsKernelConsole(dev_t device, std::string_view active);
 
 // A process whose controlling terminal is `device` (the session's leader when it can be found),
 // or nothing when it is no session's terminal.

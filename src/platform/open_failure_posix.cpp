@@ -150,6 +150,15 @@ std::string SessionTerminal(const PortPlace& place) {
     return text + "\nStop the login or program on it first.";
 }
 
+std::string KernelConsole(const PortPlace& place) {
+    const fs::path entry = DeviceMapFolder() / place.port;
+    return place.Named() +
+           " is this computer's console, where the system writes its messages, not a tag "
+           "reader. It is left alone.\nMap " +
+           place.port + " to the tag reader instead, for example:\n    mkdir -p " +
+           DeviceMapFolder().string() + " && ln -sfn /dev/serial/by-id/usb-… " + entry.string();
+}
+
 }  // namespace
 
 std::string DescribeOpenFailure(std::string_view portName, const SerialError& error) {
@@ -163,6 +172,8 @@ std::string DescribeOpenFailure(std::string_view portName, const SerialError& er
             return InUse(place);
         case SerialErrorKind::InSession:
             return SessionTerminal(place);
+        case SerialErrorKind::KernelConsole:
+            return KernelConsole(place);
         case SerialErrorKind::NotATerminal:
             return place.Named() + " is not a serial device. Point " + place.port +
                    " at one in the device map " + DeviceMapFolder().string() + ".";

@@ -14,6 +14,7 @@ enum class SerialErrorKind {
     Permission,     // no right to open it
     NotATerminal,   // a plain file, directory or other non-serial thing stands behind the name
     InSession,      // a terminal that is some session's controlling terminal, not a device
+    KernelConsole,  // the terminal the kernel writes its console messages to
     BadSettings,    // the device refuses the line settings
     InvalidHandle,  // the port is not open
     Io,             // the device failed or vanished

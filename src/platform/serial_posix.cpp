@@ -150,14 +150,20 @@ void MakeRaw(termios& t) {
     t.c_cc[VTIME] = 0;
 }
 
-// Why the device behind `fd` is somebody else's: a session's controlling terminal (a stale map
-// link to a reused /dev/pts/N, a serial console with a login on it), or held open by another
-// process. TIOCGSID answers only for our own terminal; /proc tells about everybody's.
+// Why the device behind `fd` is somebody else's: the kernel's console, a session's controlling
+// terminal (a stale map link to a reused /dev/pts/N, a serial console with a login on it), or
+// held open by another process. TIOCGSID answers only for our own terminal; /proc tells about
+// everybody's.
 SerialError InUseElsewhere(int fd, const std::string& name) {
     struct stat st {};
     CountCall();
     if (::fstat(fd, &st) != 0) {
         return MapOsError(errno, "look at " + name);
+    }
+    if (IsKernelConsole(st.st_rdev)) {
+        SerialError refused = MapOsError(EBUSY, "claim " + name + ", the kernel's console");
+        refused.kind = SerialErrorKind::KernelConsole;
+        return refused;
     }
     pid_t session = 0;
     CountCall();

@@ -16,6 +16,7 @@
 #include <QApplication>
 
 #include "dialog_fixture.h"
+#include "platform/device_users_linux.h"
 #include "platform/serial_device.h"
 #include "res/resource.h"
 #include "simreader/reply.h"
@@ -330,6 +331,22 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
     // None of the attempts disturbed the device: now that it may be had, it opens.
     OpenPort(0);
     EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+}
+
+// The kernel's console is refused like a terminal in use: where the system writes its messages
+// (often ttyS0, which an unmapped COM1 means) no tag reader answers.
+TEST(KernelConsole, IsToldByTheDeviceTheConsoleListNames) {
+    sim::PseudoTerminal device;
+    struct stat st {};
+    ASSERT_EQ(::stat(device.DevicePath().c_str(), &st), 0);
+    const std::string name = device.DevicePath().substr(std::string("/dev/").size());
+    EXPECT_TRUE(platform::IsKernelConsole(st.st_rdev, "tty0 " + name + "\n"));
+    EXPECT_FALSE(platform::IsKernelConsole(st.st_rdev, "tty0 ttyS0\n"));
+    EXPECT_FALSE(platform::IsKernelConsole(st.st_rdev, ""));
+    struct stat console {};
+    if (::stat("/dev/console", &console) == 0) {
+        EXPECT_TRUE(platform::IsKernelConsole(console.st_rdev, ""));
+    }
 }
 
 }  // namespace
