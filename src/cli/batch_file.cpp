@@ -1,29 +1,142 @@
 #include "cli/batch_file.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <optional>
 
 #include "cli/csv.h"
+#include "platform/utf8.h"
+#include "platform/wire_encoding.h"
 
 namespace cli {
 namespace {
 
 constexpr std::string_view kHeader = "homepage,table_info,lock";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // spreadsheets save one
+constexpr std::size_t kMostReasons = 20;
 
-std::variant<BatchRow, std::string> ParseRow(int lineNumber, std::string_view line) {
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t length = platform::Utf8SequenceLength(bytes);
+        if (length == 0) {
+            return false;
+        }
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+// A spreadsheet saves the empty columns right of the table as trailing commas.
+void DropEmptyTrailingFields(std::vector<std::string>& fields) {
+    while (fields.size() > 3 && Trimmed(fields.back()).empty()) {
+        fields.pop_back();
+    }
+}
+
+// One record of the file: a line, or several when a quoted field holds a line end.
+struct Record {
+    int line;
+    std::string text;
+};
+
+std::vector<Record> SplitRecords(std::string_view content) {
+    std::vector<Record> records;
+    int lineNumber = 0;
+    bool open = false;  // inside quotes at the end of the last line
+    while (!content.empty()) {
+        const std::size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (open) {
+            records.back().text += '\n';
+            records.back().text += line;
+        } else {
+            records.push_back({lineNumber, std::string(line)});
+        }
+        // Doubled quotes inside a quoted field cancel out, so an odd count leaves it open.
+        open = (std::count(line.begin(), line.end(), '"') % 2 == 1) != open;
+    }
+    return records;
+}
+
+std::optional<std::string> CheckHeader(std::string_view header) {
     std::string why;
-    const std::optional<std::vector<std::string>> fields = SplitCsvLine(line, why);
+    std::optional<std::vector<std::string>> fields = SplitCsvLine(header, why);
+    if (fields) {
+        DropEmptyTrailingFields(*fields);
+        std::string names;
+        for (const std::string& field : *fields) {
+            std::string name(Trimmed(field));
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            names += (names.empty() ? "" : ",") + name;
+        }
+        if (fields->size() == 3 && names == kHeader) {
+            return std::nullopt;
+        }
+    }
+    if (header.find(';') != std::string_view::npos && header.find(',') == std::string_view::npos) {
+        return "fields are separated by semicolons: save the file with commas";
+    }
+    return "the header must be " + std::string(kHeader) + "; it is \"" + std::string(header) + "\"";
+}
+
+// The items as the wire takes them, or why a character cannot go there.
+std::variant<TagWrite, std::string> ForWire(const TagWrite& asked, bool utf8) {
+    if (!utf8) {
+        return asked;  // already in the code page the wire uses
+    }
+    const std::optional<std::string> homepage = platform::Utf8ToWire(asked.homepage);
+    const std::optional<std::string> tableInfo = platform::Utf8ToWire(asked.tableInfo);
+    if (!homepage || !tableInfo) {
+        return std::string(homepage ? "the table info" : "the homepage") +
+               " holds a character that this computer's code page has no byte for";
+    }
+    return TagWrite{*homepage, *tableInfo, asked.lock};
+}
+
+// The row a record asks for; nothing for a row that asks for nothing at all (spaces, or a
+// spreadsheet's empty row of commas).
+std::variant<std::optional<BatchRow>, std::string> ParseRow(const Record& record, bool utf8) {
+    if (Trimmed(record.text).empty()) {
+        return std::nullopt;
+    }
+    std::string why;
+    std::optional<std::vector<std::string>> fields = SplitCsvLine(record.text, why);
     if (!fields) {
         return why;
+    }
+    DropEmptyTrailingFields(*fields);
+    if (std::all_of(fields->begin(), fields->end(),
+                    [](const std::string& f) { return Trimmed(f).empty(); })) {
+        return std::nullopt;
     }
     if (fields->size() != 3) {
         return std::to_string(fields->size()) + " fields where homepage,table_info,lock are 3";
     }
-    const std::string& lock = (*fields)[2];
-    if (lock != "" && lock != "0" && lock != "1") {
-        return "lock is '" + lock + "'; it takes 1, 0 or nothing";
+    const std::string lock(Trimmed((*fields)[2]).empty() ? "0" : Trimmed((*fields)[2]));
+    if (lock != "0" && lock != "1") {
+        return "lock is '" + (*fields)[2] + "'; it takes 1, 0 or nothing";
     }
-    BatchRow row{lineNumber, TagWrite{(*fields)[0], (*fields)[1], lock == "1"}};
+    const TagWrite asked{(*fields)[0], (*fields)[1], lock == "1"};
+    auto wire = ForWire(asked, utf8);
+    if (auto* refused = std::get_if<std::string>(&wire)) {
+        return *refused;
+    }
+    BatchRow row{record.line, asked, std::get<TagWrite>(wire)};
     if (std::optional<std::string> refused = CheckTagWrite(row.items, "lock 1")) {
         return *refused;
     }
@@ -32,41 +145,50 @@ std::variant<BatchRow, std::string> ParseRow(int lineNumber, std::string_view li
 
 }  // namespace
 
-std::variant<std::vector<BatchRow>, std::string> ReadBatchFile(const std::filesystem::path& path) {
+std::variant<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
+    const std::filesystem::path& path) {
+    const std::string name = path.string();
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return "cannot read " + path.string();
+        return std::vector<std::string>{"cannot read " + name};
+    }
+    std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const bool marked = content.starts_with(kByteOrderMark);
+    if (marked) {
+        content.erase(0, kByteOrderMark.size());
+    }
+    // Without a mark, a file that is not UTF-8 throughout was saved in the computer's code page.
+    const bool utf8 = marked || IsValidUtf8(content);
+    const std::vector<Record> records = SplitRecords(content);
+    if (records.empty()) {
+        return std::vector<std::string>{name + " is empty; it needs the header " +
+                                        std::string(kHeader)};
+    }
+    if (std::optional<std::string> why = CheckHeader(records.front().text)) {
+        return std::vector<std::string>{name + " line 1: " + *why};
     }
     std::vector<BatchRow> rows;
-    int lineNumber = 0;
-    for (std::string line; std::getline(file, line);) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (lineNumber == 1) {
-            if (line.starts_with(kByteOrderMark)) {
-                line.erase(0, kByteOrderMark.size());
-            }
-            if (line != kHeader) {
-                return path.string() + " line 1: the header must be " + std::string(kHeader);
-            }
-            continue;
-        }
-        if (line.empty()) {
-            continue;
-        }
-        auto parsed = ParseRow(lineNumber, line);
+    std::vector<std::string> reasons;
+    std::size_t bad = 0;
+    for (auto record = std::next(records.begin()); record != records.end(); ++record) {
+        auto parsed = ParseRow(*record, utf8);
         if (auto* why = std::get_if<std::string>(&parsed)) {
-            return path.string() + " line " + std::to_string(lineNumber) + ": " + *why;
+            if (++bad <= kMostReasons) {
+                reasons.push_back(name + " line " + std::to_string(record->line) + ": " + *why);
+            }
+        } else if (auto& row = std::get<std::optional<BatchRow>>(parsed)) {
+            rows.push_back(std::move(*row));
         }
-        rows.push_back(std::move(std::get<BatchRow>(parsed)));
     }
-    if (lineNumber == 0) {
-        return path.string() + " is empty; it needs the header " + std::string(kHeader);
+    if (bad > kMostReasons) {
+        reasons.push_back("and " + std::to_string(bad - kMostReasons) + " more lines of " + name +
+                          " that cannot be run");
+    }
+    if (!reasons.empty()) {
+        return reasons;
     }
     if (rows.empty()) {
-        return path.string() + " has no rows";
+        return std::vector<std::string>{name + " has no rows"};
     }
     return rows;
 }

@@ -53,6 +53,10 @@ void BatchProgress::Skipped(const std::string& what) {
     Show(what, true);
 }
 
+void BatchProgress::Unfinished(const std::string& what) {
+    Show(what, true);
+}
+
 void BatchProgress::Say(const std::string& text) {
     if (m_terminal) {
         std::cout << kRedraw;
@@ -60,9 +64,10 @@ void BatchProgress::Say(const std::string& text) {
     std::cout << text << std::endl;
 }
 
-void BatchProgress::Summary() {
+void BatchProgress::Summary(std::size_t settledBefore) {
+    m_notDone = m_total - settledBefore - m_ok - m_failed - m_skipped;
     Say(std::to_string(m_ok) + " written, " + std::to_string(m_failed) + " failed, " +
-        std::to_string(m_skipped) + " skipped");
+        std::to_string(m_skipped) + " skipped, " + std::to_string(m_notDone) + " not done");
 }
 
 }  // namespace cli

@@ -18,12 +18,17 @@ class BatchProgress {
     void Succeeded(const std::string& what);
     void Failed(const std::string& what);
     void Skipped(const std::string& what);
+    // A row that was under way when the batch had to stop.
+    void Unfinished(const std::string& what);
     // A line of its own, outside the progress line.
     void Say(const std::string& text);
-    // The counts of this run, last.
-    void Summary();
+    // The counts of this run and the rows it left, last; `settledBefore` rows were done or
+    // skipped by an earlier run.
+    void Summary(std::size_t settledBefore);
 
     std::size_t Failures() const { return m_failed; }
+    // Rows that no run has done, failed or skipped; known after Summary.
+    std::size_t NotDone() const { return m_notDone; }
 
   private:
     void Show(const std::string& text, bool finished);
@@ -34,6 +39,7 @@ class BatchProgress {
     std::size_t m_ok = 0;
     std::size_t m_failed = 0;
     std::size_t m_skipped = 0;
+    std::size_t m_notDone = 0;
 };
 
 }  // namespace cli

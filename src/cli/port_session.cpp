@@ -29,6 +29,9 @@ std::optional<std::string> PortSession::Open(const PortSettings& settings) {
 }
 
 PortSession::Answer PortSession::Exchange(std::string_view payload) {
+    if (DeviceGone()) {
+        return Answer{false, {}, true};
+    }
     TakeNotifications();
     AppendWaitingBytes(m_comm.m_rxQueue, m_received);
     m_received.clear();
@@ -37,16 +40,24 @@ PortSession::Answer PortSession::Exchange(std::string_view payload) {
     };
     const bool sent = tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0,
                                     [this](std::uint32_t ms) { WaitForAnswer(ms); });
-    return Answer{sent, std::exchange(m_received, {})};
+    return Answer{sent, std::exchange(m_received, {}), DeviceGone()};
+}
+
+bool PortSession::DeviceGone() {
+    std::lock_guard lock(m_mutex);
+    return m_gone;
 }
 
 void PortSession::Post(platform::WindowHandle, std::uint32_t message) {
-    if (message != WM_RX_NOTIFY) {
-        return;
-    }
     {
         std::lock_guard lock(m_mutex);
-        ++m_notified;
+        if (message == WM_RX_NOTIFY) {
+            ++m_notified;
+        } else if (message == WM_DEVICE_GONE) {
+            m_gone = true;
+        } else {
+            return;
+        }
     }
     m_posted.notify_one();
 }
@@ -63,8 +74,11 @@ void PortSession::WaitForAnswer(std::uint32_t ms) {
     while (std::chrono::steady_clock::now() < deadline) {
         {
             std::unique_lock lock(m_mutex);
-            if (!m_posted.wait_until(lock, deadline, [this] { return m_notified > 0; })) {
+            if (!m_posted.wait_until(lock, deadline, [this] { return m_notified > 0 || m_gone; })) {
                 return;  // the second is over; what the thread posts later is not the answer
+            }
+            if (m_gone && m_notified == 0) {
+                return;  // no answer is coming
             }
             m_notified = 0;
         }

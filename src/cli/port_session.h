@@ -7,8 +7,9 @@
 // the second is over, then drains the receive queue as the window's handler does.
 //
 // Threads: the watch thread calls Post (and only that); everything else runs on the main thread.
-// `m_notified` is shared, under `m_mutex`. The destructor closes the port, which joins the watch
-// thread, before it takes the poster away, so no post can reach a poster that is going.
+// `m_notified` and `m_gone` are shared, under `m_mutex`. The destructor closes the port, which
+// joins the watch thread, before it takes the poster away, so no post can reach a poster that is
+// going.
 
 #include <condition_variable>
 #include <cstdint>
@@ -36,10 +37,13 @@ class PortSession : private platform::WindowPoster {
     struct Answer {
         bool sent = false;  // the frame went out whole
         std::string text;   // what arrived within the second
+        bool gone = false;  // the device vanished under the open port
     };
     // One frame and its second. Bytes that came in since the last exchange (a late answer) are
     // thrown away first, as every tag operation of the window empties the text before it sends.
+    // Once the device is gone nothing is sent, and a wait under way ends when it goes.
     Answer Exchange(std::string_view payload);
+    bool DeviceGone();
 
   private:
     void Post(platform::WindowHandle window, std::uint32_t message) override;
@@ -52,6 +56,7 @@ class PortSession : private platform::WindowPoster {
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::uint64_t m_notified = 0;
+    bool m_gone = false;
 };
 
 }  // namespace cli

@@ -16,13 +16,16 @@ int RunRead(const Arguments& args) {
             return *failed;
         }
         const std::optional<tag::ReadAnswer> answer = ReadTag(session);
-        if (!answer) {
+        if (!answer && session.DeviceGone()) {
+            Complain(DescribeDeviceGone(session.PortName()));
+            status = kDeviceSaidNo;
+        } else if (!answer) {
             Complain("no answer from the device on " + session.PortName() +
                      " (no tag on the reader?)");
             status = kDeviceSaidNo;
         } else if (args.json) {
-            std::cout << "{\"homepage\": " << JsonString(answer->homepage)
-                      << ", \"table_info\": " << JsonString(answer->tableInfo) << "}\n";
+            std::cout << "{" << JsonItem("homepage", answer->homepage) << ", "
+                      << JsonItem("table_info", answer->tableInfo) << "}\n";
         } else {
             std::cout << "homepage: " << answer->homepage << "\ntable info: " << answer->tableInfo
                       << "\n";
@@ -43,7 +46,7 @@ int RunWrite(const Arguments& args) {
         if (std::optional<int> failed = OpenChosenPort(session, args)) {
             return *failed;
         }
-        const WriteReport report = WriteTag(session, items, args.verify);
+        const WriteReport report = WriteTag(session, items, {.verify = args.verify});
         if (!report.homepagePayload.empty()) {
             std::cout << "sent " << Quoted(report.homepagePayload) << ", answer "
                       << Quoted(report.homepageAnswer) << "\n";

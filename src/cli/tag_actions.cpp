@@ -6,23 +6,30 @@
 namespace cli {
 namespace {
 
+// `wire` is what goes out of `text`: the limit counts the bytes the tag is sent.
 std::optional<std::string> CheckItem(std::string_view name, std::string_view text,
-                                     std::size_t limit) {
+                                     std::string_view wire, std::size_t limit) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (tag::IsControlCharacter(text[i])) {
-            return std::string(name) + " holds a control character (byte " + std::to_string(i + 1) +
-                   " of " + Quoted(text) + ")";
+            return std::string(name) + " holds " +
+                   (text[i] == '\n' ? "a line end" : "a control character") + " (byte " +
+                   std::to_string(i + 1) + " of " + Quoted(text) + ")";
         }
     }
-    if (text.size() > limit) {
-        return std::string(name) + " is " + std::to_string(text.size()) +
-               " bytes long; the tag takes at most " + std::to_string(limit);
+    if (wire.size() > limit) {
+        return std::string(name) + " is " + std::to_string(wire.size()) + " bytes long" +
+               (wire.size() != text.size() ? " without \"http://\" and commas" : "") +
+               "; the tag takes at most " + std::to_string(limit);
     }
     return std::nullopt;
 }
 
 // Why a write's answer is not a success, for the operator.
-std::string WriteFailure(std::string_view item, const PortSession::Answer& answer) {
+std::string WriteFailure(std::string_view item, const PortSession::Answer& answer,
+                         const std::string& port) {
+    if (answer.gone) {
+        return std::string(item) + " write failed: " + DescribeDeviceGone(port);
+    }
     if (!answer.sent) {
         return std::string(item) + " write failed: the frame did not go out whole";
     }
@@ -44,10 +51,12 @@ bool IsPresent(std::string_view item) {
 }
 
 std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName) {
-    if (auto why = CheckItem("the homepage", items.homepage, tag::kHomepageLimit)) {
+    if (auto why = CheckItem("the homepage", items.homepage, tag::HomepageForWire(items.homepage),
+                             tag::kHomepageLimit)) {
         return why;
     }
-    if (auto why = CheckItem("the table info", items.tableInfo, tag::kTableInfoLimit)) {
+    if (auto why =
+            CheckItem("the table info", items.tableInfo, items.tableInfo, tag::kTableInfoLimit)) {
         return why;
     }
     const bool homepage = IsPresent(items.homepage);
@@ -68,32 +77,43 @@ std::optional<tag::ReadAnswer> ReadTag(PortSession& session) {
     return tag::SplitReadAnswer(answer.text);
 }
 
-WriteReport WriteTag(PortSession& session, const TagWrite& items, bool verify) {
+WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode) {
     WriteReport report;
+    const auto judge = [&](std::string_view item, const PortSession::Answer& answer) {
+        report.portLost = report.portLost || answer.gone || !answer.sent;
+        if ((!answer.sent || !tag::IsWriteSuccess(answer.text)) && report.Succeeded()) {
+            report.failure = WriteFailure(item, answer, session.PortName());
+        }
+    };
     const std::string homepage = tag::HomepageForWire(items.homepage);
     if (IsPresent(items.homepage)) {
         report.homepagePayload = tag::HomepagePayload(homepage, items.lock);
         const PortSession::Answer answer = session.Exchange(report.homepagePayload);
         report.homepageAnswer = answer.text;
-        if (!answer.sent || !tag::IsWriteSuccess(answer.text)) {
-            report.failure = WriteFailure("homepage", answer);
-        }
+        judge("homepage", answer);
+    }
+    if (!report.Succeeded() && mode.wholeRow) {
+        // A tag that refuses its homepage (locked already: a finished tag put back by mistake)
+        // keeps its table info too, so that no tag ends up half one row's and half another's.
+        report.failure += "; the table info was not written";
+        return report;
     }
     if (IsPresent(items.tableInfo)) {
         report.tableInfoPayload = tag::TableInfoPayload(items.tableInfo);
         const PortSession::Answer answer = session.Exchange(report.tableInfoPayload);
         report.tableInfoAnswer = answer.text;
-        if ((!answer.sent || !tag::IsWriteSuccess(answer.text)) && report.Succeeded()) {
-            report.failure = WriteFailure("table info", answer);
-        }
+        judge("table info", answer);
     }
-    if (!verify || !report.Succeeded()) {
+    if (!mode.verify || !report.Succeeded()) {
         return report;
     }
     const PortSession::Answer answer = session.Exchange(tag::kReadPayload);
     report.readBack = answer.text;
+    report.portLost = answer.gone || !answer.sent;
     const tag::ReadAnswer held = tag::SplitReadAnswer(answer.text);
-    if (answer.text.empty()) {
+    if (answer.gone) {
+        report.failure = "verify failed: " + DescribeDeviceGone(session.PortName());
+    } else if (answer.text.empty()) {
         report.failure = "verify failed: no answer to the read-back";
     } else if (!report.homepagePayload.empty() && held.homepage != homepage) {
         report.failure = Mismatch("homepage", homepage, held.homepage);

@@ -19,8 +19,9 @@ struct TagWrite {
 // Whether an item is written: the window writes nothing for an item made only of spaces.
 bool IsPresent(std::string_view item);
 
-// Why the window's boxes would not take these items, or why nothing would be written; nothing
-// when they can go out. `lockName` is how the operator spells the lock ("--lock", "lock").
+// Why these items cannot go out (a control character, more bytes than the tag takes once
+// "http://" and commas are removed), or why nothing would be written; nothing when they can.
+// `lockName` is how the operator spells the lock ("--lock", "lock").
 std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName);
 
 // Nothing when the device did not answer at all; an empty tag answers ",".
@@ -34,14 +35,20 @@ struct WriteReport {
     std::string tableInfoAnswer;
     std::optional<std::string> readBack;  // the read-back's answer, when there was one
     bool verified = false;
-    std::string failure;  // empty: every write said "Success" (and the read-back matched)
+    std::string failure;    // empty: every write said "Success" (and the read-back matched)
+    bool portLost = false;  // the device is gone, or a frame did not go out: nothing more can
 
     bool Succeeded() const { return failure.empty(); }
+};
+
+struct WriteMode {
+    bool verify = false;    // read the tag back and compare
+    bool wholeRow = false;  // a refused homepage keeps the table info from being written
 };
 
 // The items present (not empty once spaces are removed), homepage first, each judged by the
 // "Success" test; then, with `verify` and both writes successful, a READ whose items must equal
 // what was sent. `items` must have passed CheckTagWrite.
-WriteReport WriteTag(PortSession& session, const TagWrite& items, bool verify);
+WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode);
 
 }  // namespace cli

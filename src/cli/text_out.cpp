@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/utf8.h"
+#include "platform/wire_encoding.h"
 #include "tag/commands.h"
 
 namespace cli {
@@ -32,27 +32,28 @@ std::string Quoted(std::string_view bytes) {
     return "\"" + Escaped(bytes) + "\"";
 }
 
-std::string JsonString(std::string_view bytes) {
-    std::string text = "\"";
-    while (!bytes.empty()) {
-        const char c = bytes[0];
-        const std::size_t length = platform::Utf8SequenceLength(bytes);
-        if (length == 0) {
-            text += Hex("\\u%04x", 0xDC00u + static_cast<unsigned char>(c));
-            bytes.remove_prefix(1);
-            continue;
-        }
+std::string JsonItem(std::string_view name, std::string_view bytes) {
+    const platform::WireDecoded decoded = platform::WireToUtf8(bytes);
+    std::string text = "\"" + std::string(name) + "\": \"";
+    for (const char c : decoded.utf8) {
         if (c == '"' || c == '\\') {
             text += '\\';
             text += c;
         } else if (tag::IsControlCharacter(c)) {
             text += Hex("\\u%04x", static_cast<unsigned char>(c));
         } else {
-            text.append(bytes.substr(0, length));
+            text += c;
         }
-        bytes.remove_prefix(length);
     }
-    return text + "\"";
+    text += '"';
+    if (!decoded.lossless) {
+        text += ", \"" + std::string(name) + "_hex\": \"";
+        for (const char c : bytes) {
+            text += Hex("%02x", static_cast<unsigned char>(c));
+        }
+        text += '"';
+    }
+    return text;
 }
 
 }  // namespace cli

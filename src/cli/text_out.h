@@ -13,9 +13,10 @@ std::string Escaped(std::string_view bytes);
 // The same inside double quotes.
 std::string Quoted(std::string_view bytes);
 
-// A JSON string literal. Valid UTF-8 passes; a byte that is not (a tag written from another code
-// page) becomes the lone surrogate U+DC00 + its value (U+DC80..U+DCFF), the mapping
-// that lets a reader restore the exact bytes.
-std::string JsonString(std::string_view bytes);
+// A tag's item as JSON members: `"name": "text"`, the text as the window shows the bytes (UTF-8
+// on Linux, the ANSI code page on Windows). When some bytes stand for no character (a tag written
+// by another tool in another code page) they show as U+FFFD, and `"name_hex": "…"` follows with
+// every byte, so that a script can still have them; JSON text never carries a lone surrogate.
+std::string JsonItem(std::string_view name, std::string_view bytes);
 
 }  // namespace cli

@@ -23,6 +23,10 @@ platform::CommTimeouts WriteTimeouts(std::uint32_t baudRate) {
     return platform::CommTimeouts{std::max(WriteTimeoutMultiplier(baudRate), wireMs), kConstantMs};
 }
 
+std::string DescribeDeviceGone(std::string_view portName) {
+    return "The device on " + std::string(portName) + " is gone (unplugged or hung up).";
+}
+
 CCommChannel::CCommChannel() = default;
 
 // The watch thread holds the channel; it must be gone before the members are.

@@ -17,6 +17,7 @@
 #include <functional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "comm/rx_queue.h"
@@ -26,6 +27,9 @@
 inline constexpr std::uint32_t WM_RX_NOTIFY = platform::kWmUser + 1;
 // Posted once by the watch thread when the device vanishes under the open port.
 inline constexpr std::uint32_t WM_DEVICE_GONE = platform::kWmUser + 2;
+
+// What the operator is told when WM_DEVICE_GONE comes: "The device on COM7 is gone (…)."
+std::string DescribeDeviceGone(std::string_view portName);
 
 // The window that hears WM_RX_NOTIFY and WM_DEVICE_GONE; set once before the first port opens.
 extern std::atomic<platform::WindowHandle> g_hMainWnd;

@@ -113,9 +113,8 @@ std::intptr_t CMirovanDlg::OnDeviceGone(std::uintptr_t, std::intptr_t) {
         return 0;
     }
     ClosePort();
-    platform::ShowMessage("The device on " + m_strPortName +
-                          " is gone (unplugged or hung up).\nThe port is closed; press OPEN once "
-                          "the device is back.");
+    platform::ShowMessage(DescribeDeviceGone(m_strPortName) +
+                          "\nThe port is closed; press OPEN once the device is back.");
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,14 +26,38 @@ void AppendAvailable(int fd, std::string& text) {
     }
 }
 
+// in[0] the terminal's device side for the child, in[1] its keyboard side for the test.
+void OpenTerminal(int in[2]) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        throw std::system_error(errno, std::generic_category(), "posix_openpt");
+    }
+    const int device = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (device < 0) {
+        throw std::system_error(errno, std::generic_category(), "open pts");
+    }
+    // What is typed is not echoed: nobody reads the terminal's screen here.
+    termios settings{};
+    ::tcgetattr(device, &settings);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    ::tcsetattr(device, TCSANOW, &settings);
+    in[0] = device;
+    in[1] = master;
+}
+
 }  // namespace
 
-CliRun::CliRun(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+CliRun::CliRun(const std::vector<std::string>& args, const std::filesystem::path& folder,
+               Stdin stdinKind) {
     int in[2];
     int out[2];
     int err[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
-        ::pipe2(err, O_CLOEXEC) != 0) {
+    if (stdinKind == Stdin::Terminal) {
+        OpenTerminal(in);
+    } else if (::pipe2(in, O_CLOEXEC) != 0) {
+        throw std::system_error(errno, std::generic_category(), "pipe2");
+    }
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
         throw std::system_error(errno, std::generic_category(), "pipe2");
     }
     m_in = sim::UniqueFd(in[1]);
@@ -79,6 +104,13 @@ void CliRun::CloseInput() {
 
 void CliRun::Signal(int signal) const {
     ::kill(m_pid, signal);
+}
+
+void CliRun::LimitFileSize(std::uint64_t bytes) const {
+    const rlimit limit{bytes, bytes};
+    if (::prlimit(m_pid, RLIMIT_FSIZE, &limit, nullptr) != 0) {
+        throw std::system_error(errno, std::generic_category(), "prlimit");
+    }
 }
 
 void CliRun::Collect() {

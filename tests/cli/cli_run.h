@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,8 +26,11 @@ class CliRun {
         std::chrono::microseconds cpu{0};  // user and system time it used
     };
 
-    // Starts velmora-tag with `args` in `folder`, with the test's environment.
-    CliRun(const std::vector<std::string>& args, const std::filesystem::path& folder);
+    enum class Stdin { Pipe, Terminal };
+    // Starts velmora-tag with `args` in `folder`, with the test's environment. With Terminal its
+    // standard input is a pseudo-terminal that Input types into, as an operator's keyboard.
+    CliRun(const std::vector<std::string>& args, const std::filesystem::path& folder,
+           Stdin in = Stdin::Pipe);
     ~CliRun();  // kills a child still running
     CliRun(const CliRun&) = delete;
     CliRun& operator=(const CliRun&) = delete;
@@ -34,6 +38,8 @@ class CliRun {
     void Input(std::string_view text);
     void CloseInput();
     void Signal(int signal) const;
+    // A file-size limit (RLIMIT_FSIZE) for the child, set before it has written anything.
+    void LimitFileSize(std::uint64_t bytes) const;
 
     // True once `text` appears in standard output after the previous match; the next search
     // starts behind it.

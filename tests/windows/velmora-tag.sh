@@ -47,6 +47,38 @@ printf 'homepage,table_info,lock\r\nc,T2,\r\nd,,\r\n' >tags.csv
 printf '\ns\n' >answers.txt
 expect 0 "line 3: skipped" answers.txt --port COM7 batch tags.csv
 
+# A batch with its log, stopped after one row and resumed for the other: each row's intent and
+# result are on the disk, once.
+printf 'homepage,table_info,lock\r\ne,,0\r\nf,,0\r\n' >logged.csv
+printf '\nq\n' >answers.txt
+expect 1 "1 written, 0 failed, 0 skipped, 1 not done" answers.txt \
+    --port COM7 batch logged.csv --log results.csv
+printf '\n' >answers.txt
+expect 0 "1 of 2 rows left, 0 of them retries" answers.txt \
+    --port COM7 batch logged.csv --log results.csv --resume
+for row in 2,e 3,f; do
+    if [ "$(grep -c "^[^,]*,$row,,0,COM7,,,,,,,started\$" results.csv)" -ne 1 ] ||
+        [ "$(grep -c "^[^,]*,$row,,0,COM7,U.*,verified,result\$" results.csv)" -ne 1 ]; then
+        echo "velmora-tag.sh: the log does not hold row $row once started and once verified:" >&2
+        cat results.csv >&2
+        failures=$((failures + 1))
+    fi
+done
+expect 2 "cannot write the log nowhere/results.csv: " /dev/null \
+    --port COM7 batch logged.csv --log nowhere/results.csv
+
+# A batch file saved as "CSV UTF-8" goes to the wire in the code page (1252 here), as the window
+# sends the same text; one saved in the code page goes as it is; a character the code page has no
+# byte for is refused before anything is sent. JSON is UTF-8 whatever the code page.
+printf '\xef\xbb\xbfhomepage,table_info,lock\r\ncaf\xc3\xa9.example,B\xc3\xa9,0\r\n' >utf8.csv
+expect 0 "written and verified" answers.txt --port COM7 batch utf8.csv
+expect 0 '{"homepage": "café.example", "table_info": "Bé"}' /dev/null --port COM7 read --json
+printf 'homepage,table_info,lock\r\nna\xefve,,0\r\n' >ansi.csv
+expect 0 "written and verified" answers.txt --port COM7 batch ansi.csv
+printf 'homepage,table_info,lock\r\n\xec\x84\x9c\xec\x9a\xb8,,0\r\n' >korean.csv
+expect 2 "korean.csv line 2: the homepage holds a character that this computer's code page" \
+    answers.txt --port COM7 batch korean.csv
+
 # Ctrl+C at a prompt, which Wine delivers as the console's Ctrl+C event on SIGINT: the program
 # stops at once and ends with Windows' status for it (0xC000013A, of which a Linux parent sees the
 # low byte). The answers stay open and empty, so only the interrupt can end the prompt.
