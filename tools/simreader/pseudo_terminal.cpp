@@ -122,12 +122,21 @@ bool PseudoTerminal::WriteAll(std::string_view text) {
 
 void PseudoTerminal::FillLine() {
     const std::string filler(4096, 'x');
-    while (m_keepAlive >= 0) {
-        const ssize_t n = ::write(m_keepAlive, filler.data(), filler.size());
-        if (n < 0 && errno != EINTR) {
-            return;  // EAGAIN: full
+    // The kernel moves what waits in the terminal's buffers on to the reader's side a little
+    // later, which makes room again: fill until no room has come back for a while, and down to
+    // single bytes, since a short frame fits where a chunk does not.
+    constexpr int kSettleMs = 50;
+    pollfd room{m_keepAlive, POLLOUT, 0};
+    do {
+        for (std::size_t chunk = filler.size(); chunk > 0 && m_keepAlive >= 0;) {
+            const ssize_t n = ::write(m_keepAlive, filler.data(), chunk);
+            if (n < 0 && errno == EAGAIN) {
+                chunk /= 2;
+            } else if (n < 0 && errno != EINTR) {
+                return;
+            }
         }
-    }
+    } while (m_keepAlive >= 0 && ::poll(&room, 1, kSettleMs) > 0);
 }
 
 std::size_t PseudoTerminal::UnreadInput() const {
