@@ -229,6 +229,24 @@ TEST_F(Batch, AFinishedTagPutBackKeepsItsTableInfo) {
     EXPECT_EQ(m_reader.Tag().tableInfo, "keep");
 }
 
+TEST_F(Batch, ADeviceThatTakesNoBytesStopsTheBatch) {
+    WriteFile("tags.csv", TagRows(3));
+    CliRun run(BatchArgs(), m_folder);
+    ASSERT_TRUE(run.Await("Place the tag"));  // the port is open: its opening purged the line
+    m_reader.SetDeaf(true);
+    run.Input("\n\n");
+    const std::optional<CliRun::Ending> ending = run.Wait();
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->status, 1);
+    EXPECT_NE(
+        run.Output().find("line 2: not done: homepage write failed: the frame did not go out"),
+        std::string::npos)
+        << run.Output();
+    EXPECT_EQ(run.Output().find("line 3: homepage"), std::string::npos) << "the batch went on";
+    EXPECT_NE(run.Output().find("0 written, 0 failed, 0 skipped, 2 not done"), std::string::npos)
+        << run.Output();
+}
+
 TEST_F(Batch, ResumeRefusesALogOfAnotherFile) {
     WriteFile("tags.csv", TagRows(4));
     const RunResult first = Run(BatchArgs(), "\nq\n");
@@ -243,6 +261,13 @@ TEST_F(Batch, ResumeRefusesALogOfAnotherFile) {
               std::string::npos)
         << edited.err;
     EXPECT_EQ(m_reader.Frames().size(), sent);
+
+    const RunResult nowhere =
+        Run({"--port", kPort, "batch", "tags.csv", "--log", "missing/results.csv"});
+    EXPECT_EQ(nowhere.ending.status, 2);
+    EXPECT_NE(nowhere.err.find("cannot write the log missing/results.csv: No such file"),
+              std::string::npos)
+        << nowhere.err;
 
     // A batch whose port does not open leaves no log.
     const RunResult unplugged = Run({"--port", "COM40", "batch", "tags.csv", "--log", "new.csv"});
