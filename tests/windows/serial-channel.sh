@@ -40,6 +40,7 @@ trap cleanup EXIT
 start_helper() {
     local name=$1 pattern=$2
     shift 2
+    : >"$work/$name.log"  # there before the helper's own redirection makes it
     setsid "$@" >"$work/$name.log" 2>&1 </dev/null &
     local pid=$!
     helpers+=("$pid")
