@@ -52,6 +52,24 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 SerialError LastError(std::string_view what) {
     return MapOsError(static_cast<int>(GetLastError()), what);
 }
+// A failed step of Open, told by the step and not only by the code: nothing has been set on the
+// line yet, so no code makes it a refusal of the settings. A name that opens to nothing leads to
+// no device (ERROR_INVALID_FUNCTION from a driver without one behind it included), and what opens
+// but refuses the communications calls is no serial port.
+SerialError OpenStepFailed(std::string_view what, SerialErrorKind instead) {
+    SerialError error = LastError(what);
+    switch (error.kind) {
+        case SerialErrorKind::NotATerminal:
+        case SerialErrorKind::BadSettings:
+        case SerialErrorKind::InvalidHandle:
+            error.kind = instead;
+            break;
+        default:
+            break;
+    }
+    return error;
+}
+
 SerialError NotOpen() {
     return MapOsError(ERROR_INVALID_HANDLE, "serial port");
 }
@@ -284,17 +302,17 @@ SerialError SerialPort::Open(std::string_view devicePath) {
                                   nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
     if (!port) {
-        return LastError("open " + path);
+        return OpenStepFailed("open " + path, SerialErrorKind::NotFound);
     }
     // A disk file or pipe opened under that name is no port: the communications calls refuse it.
     DCB probe;
     if (!ReadState(port.get(), probe)) {
-        return LastError("open " + path);
+        return OpenStepFailed("open " + path, SerialErrorKind::NotATerminal);
     }
     COMMTIMEOUTS readsNeverWait = Win32Timeouts(CommTimeouts{});
     CountCall();
     if (!SetCommTimeouts(port.get(), &readsNeverWait)) {
-        return LastError("set time-outs on " + path);
+        return OpenStepFailed("set time-outs on " + path, SerialErrorKind::NotATerminal);
     }
     UniqueHandle readEvent = NewEvent(TRUE);
     UniqueHandle writeEvent = NewEvent(TRUE);

@@ -8,11 +8,11 @@
 # The reader serves a pseudo-terminal, which Wine's device folder maps as COM7 and as COM12 (a
 # port name that opens only through "\\.\"); COM8 is a line whose far side never reads; COM9 is a
 # reader that the suite unplugs and plugs in again through the FIFOs in the Windows folder
-# $VELMORA_REPLUG_CONTROL (see host/replug_reader.cpp). The helpers run in sessions of their own:
-# the wineserver opens the port itself and, as a session leader without a terminal, may take a
-# pseudo-terminal as its controlling terminal, and the hang-up that follows must not reach them.
-# After the suite, the frames the reader received and its answers are compared with FRAMES, byte
-# for byte.
+# $VELMORA_REPLUG_CONTROL (see host/replug_reader.cpp). COM10 leads nowhere, and COM11 to a
+# device that is no serial port. The helpers run in sessions of their own: the wineserver opens
+# the port itself and, as a session leader without a terminal, may take a pseudo-terminal as its
+# controlling terminal, and the hang-up that follows must not reach them. After the suite, the
+# frames the reader received and its answers are compared with FRAMES, byte for byte.
 set -euo pipefail
 
 simreader=$1
@@ -32,7 +32,7 @@ cleanup() {
         wait "$pid" 2>/dev/null || true
     done
     rm -f "$prefix/dosdevices/com7" "$prefix/dosdevices/com8" "$prefix/dosdevices/com9" \
-        "$prefix/dosdevices/com12"
+        "$prefix/dosdevices/com10" "$prefix/dosdevices/com11" "$prefix/dosdevices/com12"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -69,6 +69,8 @@ ln -sfn "$device" "$prefix/dosdevices/com8"
 start_helper replug 's/^Replug reader serving \(.*\)$/\1/p' \
     "$replug_reader" "$prefix/dosdevices/com9" "$work/replug"
 export VELMORA_REPLUG_CONTROL="Z:$work/replug"
+ln -sfn "$work/nowhere" "$prefix/dosdevices/com10"
+ln -sfn /dev/null "$prefix/dosdevices/com11"
 
 status=0
 WINEPREFIX=$prefix LD_PRELOAD=$pty_modem "$@" || status=$?
