@@ -8,11 +8,12 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh windows
 
 # The Linux side of the serial suite under Wine: the simulated reader and the preloaded helper
-# that gives its pseudo-terminal modem lines.
+# that gives its pseudo-terminal modem lines, and the reader that a suite unplugs.
 host=build/windows/host
 cmake -G Ninja -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DVELMORA_WITH_GUI=OFF \
     -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_WINE_HELPERS=ON >/dev/null
-cmake --build "$host" -j 2 --target velmora-simreader velmora_pty_modem velmora-silent-line
+cmake --build "$host" -j 2 --target velmora-simreader velmora_pty_modem velmora-silent-line \
+    velmora-replug-reader
 
 # Optimised for size: one executable to copy. (-O3 would also draw a false -Wrestrict warning from
 # GCC 12's string concatenation.)

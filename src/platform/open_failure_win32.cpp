@@ -17,10 +17,13 @@ std::string DescribeOpenFailure(std::string_view portName, const SerialError& er
         case SerialErrorKind::Permission:
             return "You may not open " + port + ". Ask whoever runs this PC for the right to.";
         case SerialErrorKind::NotATerminal:
+            return port +
+                   " is not a serial port. Device Manager lists the COM ports there are under "
+                   "\"Ports (COM & LPT)\".";
         case SerialErrorKind::BadSettings:
             return port +
-                   " refused the line settings: it is no serial port, or not one that can run "
-                   "at this speed.";
+                   " refused the line settings: it cannot run at this speed, or not with these "
+                   "data bits, parity and stop bits.";
         default:
             return port + " could not be opened: " + error.text;
     }

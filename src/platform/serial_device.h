@@ -100,9 +100,11 @@ class SerialPort {
 
     // Blocks until an event of the mask happens (events holds it) or the mask is changed (events
     // 0). The wait that finds the device vanished returns with no events and an I/O error; from
-    // then on it reports no more events and waits only for a mask change.
+    // then on it reports no more events and waits only for a mask change. When a call on another
+    // thread finds the device gone, a wait under way ends with no events and the next says so.
     SerialError WaitEvent(std::uint32_t& events);
-    // True once the device has vanished under the open port (unplugged, hung up). Any thread.
+    // True once the device has vanished under the open port (unplugged, hung up), as the first
+    // call on it that fails so finds. Any thread.
     bool DeviceGone() const;
 
     // Takes at most `size` bytes that are already there, never waiting; Done with 0 when none.

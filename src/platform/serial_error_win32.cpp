@@ -4,7 +4,8 @@
 // violation: COM ports are opened with share mode 0, and the driver refuses the second open as
 // an access check. So access denied is Busy here, and Permission is left to the privilege
 // errors. A USB adapter pulled mid-use makes the driver answer ERROR_BAD_COMMAND or
-// ERROR_GEN_FAILURE, depending on the driver.
+// ERROR_GEN_FAILURE, depending on the driver; Wine answers ERROR_NOT_READY and ERROR_BROKEN_PIPE
+// on a hung-up pseudo-terminal.
 
 #include "platform/serial_error.h"
 #include "platform/win32/wide_text.h"
@@ -41,6 +42,8 @@ SerialErrorKind KindOf(DWORD code) {
         case ERROR_BAD_COMMAND:
         case ERROR_DEVICE_NOT_CONNECTED:
         case ERROR_DEVICE_REMOVED:
+        case ERROR_NOT_READY:
+        case ERROR_BROKEN_PIPE:
         case ERROR_OPERATION_ABORTED:
         case ERROR_IO_DEVICE:
         case ERROR_COUNTER_TIMEOUT:

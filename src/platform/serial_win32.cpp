@@ -10,10 +10,15 @@
 //   reaped first: its OVERLAPPED and buffer may not be reused or freed while the driver has them.
 // - A pending WaitCommEvent ends when the mask changes: on Windows with success and no events,
 //   under Wine with ERROR_OPERATION_ABORTED. Both mean "no events" once our own change count has
-//   moved; an abort that we did not cause (Wine cancels its wait on a line without modem status,
-//   such as a pseudo-terminal) starts the wait again.
+//   moved. An abort that we did not cause ends the wait on a device that is gone, but Wine also
+//   ends every wait on a live line without modem status so (a pseudo-terminal): the device counts
+//   as gone only when a queue query then fails too, else the wait starts again.
 // - WaitCommEvent fails at once and for ever on a device that has gone (a USB adapter pulled);
 //   from then on the wait only listens for a mask change, or the watch thread would spin.
+// - A write, a read or a queue query may be the first to find the device gone, while a wait that
+//   no driver will end is under way: the call that finds it sets the mask again, ending the wait.
+//   Under Wine a hung-up pseudo-terminal answers writes and queries with ERROR_NOT_READY and reads
+//   with ERROR_BROKEN_PIPE. A purge aborts transfers on purpose; those aborts are no loss.
 // - Reads use ReadIntervalTimeout = MAXDWORD with no totals, set by Open and kept by SetTimeouts:
 //   a read returns at once with what the driver holds, so it is never left pending.
 //
@@ -22,7 +27,8 @@
 // `waitEvents` to the waiting thread. `mask` is stored before `maskChanges` is published with
 // release, and only then is `maskChanged` signalled, so a waiter that sees the new count with
 // acquire also sees the new mask; `maskLock` keeps a mask change and the start of a wait apart
-// (see WaitOnce). `gone` only ever turns true.
+// (see WaitOnce). `gone` only ever turns true, after `goneCode` is stored; `goneTold` belongs to
+// the waiting thread. `cancels` counts the purges that abort transfers on purpose.
 
 #include <atomic>
 #include <mutex>
@@ -46,6 +52,24 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 SerialError LastError(std::string_view what) {
     return MapOsError(static_cast<int>(GetLastError()), what);
 }
+// A failed step of Open, told by the step and not only by the code: nothing has been set on the
+// line yet, so no code makes it a refusal of the settings. A name that opens to nothing leads to
+// no device (ERROR_INVALID_FUNCTION from a driver without one behind it included), and what opens
+// but refuses the communications calls is no serial port.
+SerialError OpenStepFailed(std::string_view what, SerialErrorKind instead) {
+    SerialError error = LastError(what);
+    switch (error.kind) {
+        case SerialErrorKind::NotATerminal:
+        case SerialErrorKind::BadSettings:
+        case SerialErrorKind::InvalidHandle:
+            error.kind = instead;
+            break;
+        default:
+            break;
+    }
+    return error;
+}
+
 SerialError NotOpen() {
     return MapOsError(ERROR_INVALID_HANDLE, "serial port");
 }
@@ -70,6 +94,24 @@ bool ReadState(HANDLE port, DCB& dcb) {
 
 COMMTIMEOUTS Win32Timeouts(const CommTimeouts& t) {
     return COMMTIMEOUTS{MAXDWORD, 0, 0, t.writeTotalMultiplier, t.writeTotalConstant};
+}
+
+// What a call on an open port answers when the device behind it is no longer there: drivers of
+// pulled USB adapters give the first five (access is denied once the handle is open, not before),
+// Wine gives the last two for a hung-up pseudo-terminal. An abort is judged by the caller.
+bool MeansDeviceGone(DWORD code) {
+    switch (code) {
+        case ERROR_BAD_COMMAND:
+        case ERROR_GEN_FAILURE:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_NOT_READY:
+        case ERROR_BROKEN_PIPE:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -122,9 +164,47 @@ struct SerialPort::Device {
         record.done = moved;
         record.left = 0;
         if (!ok) {
+            NoteFailure(code, writeCancels);
             return IoResult{IoStatus::Failed, moved, MapOsError(static_cast<int>(code), "write")};
         }
         return IoResult{IoStatus::Done, moved, {}};
+    }
+
+    // Sets the mask the waiting thread waits on, ending a wait under way; under `maskLock`.
+    bool ApplyMask(std::uint32_t newMask) {
+        mask.store(newMask, std::memory_order_relaxed);
+        maskChanges.fetch_add(1, std::memory_order_release);
+        CountCall();
+        return SetCommMask(port.get(), newMask);
+    }
+
+    // Records the failure of a call that `cancelsAtStart` saw begin: the device is gone when the
+    // code says so, or when the call was aborted and no purge of ours did it.
+    void NoteFailure(DWORD code, std::uint32_t cancelsAtStart) {
+        const bool aborted = code == ERROR_OPERATION_ABORTED &&
+                             cancels.load(std::memory_order_acquire) == cancelsAtStart;
+        if (!MeansDeviceGone(code) && !aborted) {
+            return;
+        }
+        goneCode.store(code, std::memory_order_relaxed);
+        if (gone.exchange(true, std::memory_order_acq_rel)) {
+            return;
+        }
+        // The same mask again: a wait under way ends, and the waiting thread finds the device gone.
+        const std::lock_guard lock(maskLock);
+        ApplyMask(mask.load(std::memory_order_relaxed));
+    }
+
+    // Clears the device's error state; ERROR_SUCCESS with `inputQueue` set, or why not.
+    DWORD QueryInput(std::uint32_t& inputQueue) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        CountCall(g_calls.queueQueries);
+        if (!ClearCommError(port.get(), &errors, &status)) {
+            return GetLastError();
+        }
+        inputQueue = status.cbInQue;
+        return ERROR_SUCCESS;
     }
 
     bool MaskChangedSince(std::uint32_t seen) const {
@@ -156,6 +236,9 @@ struct SerialPort::Device {
             if (MaskChangedSince(seen)) {
                 return true;
             }
+            if (gone.load(std::memory_order_acquire)) {
+                return false;  // found by another call; WaitEvent tells it
+            }
             CountCall();
             ok = WaitCommEvent(port.get(), &waitEvents, &waitOv);
             code = ok ? ERROR_SUCCESS : GetLastError();
@@ -174,9 +257,15 @@ struct SerialPort::Device {
             return events != 0;
         }
         if (code == ERROR_OPERATION_ABORTED) {
-            return false;
+            std::uint32_t waiting = 0;
+            code = QueryInput(waiting);
+            if (code == ERROR_SUCCESS) {
+                return false;  // the device is there: Wine's wait on a line without modem status
+            }
         }
-        gone.store(true, std::memory_order_relaxed);
+        goneCode.store(code, std::memory_order_relaxed);
+        gone.store(true, std::memory_order_release);
+        goneTold = true;
         error = MapOsError(static_cast<int>(code), "wait for events");
         return true;
     }
@@ -191,11 +280,15 @@ struct SerialPort::Device {
     OVERLAPPED writeOv{};
     std::vector<std::uint8_t> writeCopy;
     bool writing = false;
+    std::uint32_t writeCancels = 0;  // `cancels` when the write began
     OVERLAPPED waitOv{};
     DWORD waitEvents = 0;
     std::atomic<std::uint32_t> mask{0};
     std::atomic<std::uint32_t> maskChanges{0};
+    std::atomic<std::uint32_t> cancels{0};
+    std::atomic<DWORD> goneCode{ERROR_SUCCESS};
     std::atomic<bool> gone{false};
+    bool goneTold = false;
 };
 
 SerialPort::SerialPort() = default;
@@ -209,17 +302,17 @@ SerialError SerialPort::Open(std::string_view devicePath) {
                                   nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
     if (!port) {
-        return LastError("open " + path);
+        return OpenStepFailed("open " + path, SerialErrorKind::NotFound);
     }
     // A disk file or pipe opened under that name is no port: the communications calls refuse it.
     DCB probe;
     if (!ReadState(port.get(), probe)) {
-        return LastError("open " + path);
+        return OpenStepFailed("open " + path, SerialErrorKind::NotATerminal);
     }
     COMMTIMEOUTS readsNeverWait = Win32Timeouts(CommTimeouts{});
     CountCall();
     if (!SetCommTimeouts(port.get(), &readsNeverWait)) {
-        return LastError("set time-outs on " + path);
+        return OpenStepFailed("set time-outs on " + path, SerialErrorKind::NotATerminal);
     }
     UniqueHandle readEvent = NewEvent(TRUE);
     UniqueHandle writeEvent = NewEvent(TRUE);
@@ -246,10 +339,7 @@ SerialError SerialPort::SetEventMask(std::uint32_t mask) {
     bool ok = false;
     {
         const std::lock_guard lock(d.maskLock);
-        d.mask.store(mask, std::memory_order_relaxed);
-        d.maskChanges.fetch_add(1, std::memory_order_release);
-        CountCall();
-        ok = SetCommMask(d.port.get(), mask);
+        ok = d.ApplyMask(mask);
     }
     const SerialError error = ok ? SerialError{} : LastError("set event mask");
     // After the OS call, and even when it failed: a waiter on a vanished device listens only here.
@@ -271,6 +361,8 @@ SerialError SerialPort::Purge() {
     if (!m_device) {
         return NotOpen();
     }
+    // Before the call: a transfer it aborts must see the count moved.
+    m_device->cancels.fetch_add(1, std::memory_order_release);
     CountCall();
     return PurgeComm(m_device->port.get(), kPurgeAll) ? SerialError{} : LastError("purge");
 }
@@ -330,18 +422,23 @@ SerialError SerialPort::WaitEvent(std::uint32_t& events) {
         return {};
     }
     SerialError error;
-    while (!d.gone.load(std::memory_order_relaxed)) {
+    while (!d.gone.load(std::memory_order_acquire)) {
         if (d.WaitOnce(seen, events, error)) {
             return error;
         }
+    }
+    if (!d.goneTold) {
+        d.goneTold = true;
+        return MapOsError(static_cast<int>(d.goneCode.load(std::memory_order_relaxed)),
+                          "wait for events");
     }
     d.WaitForMaskChange(seen);
     return {};
 }
 
 bool SerialPort::DeviceGone() const {
-    // Set when a wait for events failed with anything but our own abort: on an unplugged USB
-    // adapter the driver fails every call on the handle from then on.
+    // On an unplugged USB adapter the driver fails every call on the handle from then on; the
+    // first call that fails so sets it.
     return m_device && m_device->gone.load(std::memory_order_relaxed);
 }
 
@@ -350,6 +447,7 @@ IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {
         return IoResult{IoStatus::Failed, 0, NotOpen()};
     }
     Device& d = *m_device;
+    const std::uint32_t cancels = d.cancels.load(std::memory_order_relaxed);
     d.readOv = Device::Record(d.readDone);
     DWORD n = 0;
     CountCall(g_calls.reads);
@@ -360,7 +458,9 @@ IoResult SerialPort::Read(void* buffer, std::uint32_t size, Overlapped&) {
         ok = ::GetOverlappedResult(d.port.get(), &d.readOv, &n, TRUE);
     }
     if (!ok) {
-        return IoResult{IoStatus::Failed, 0, LastError("read")};
+        const DWORD code = GetLastError();
+        d.NoteFailure(code, cancels);
+        return IoResult{IoStatus::Failed, 0, MapOsError(static_cast<int>(code), "read")};
     }
     calls::CountBytesRead(n);
     return IoResult{IoStatus::Done, n, {}};
@@ -376,6 +476,7 @@ IoResult SerialPort::Write(const void* data, std::uint32_t count, Overlapped& re
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     d.writeCopy.assign(bytes, bytes + count);
     d.writeOv = Device::Record(d.writeDone);
+    d.writeCancels = d.cancels.load(std::memory_order_relaxed);
     record.left = count;
     DWORD n = 0;
     CountCall(g_calls.writes);
@@ -390,6 +491,7 @@ IoResult SerialPort::Write(const void* data, std::uint32_t count, Overlapped& re
         return IoResult{IoStatus::Pending, 0, {}};
     }
     record.left = 0;
+    d.NoteFailure(code, d.writeCancels);
     return IoResult{IoStatus::Failed, 0, MapOsError(static_cast<int>(code), "write")};
 }
 
@@ -406,13 +508,13 @@ SerialError SerialPort::ClearError(std::uint32_t& inputQueue) {
     if (!m_device) {
         return NotOpen();
     }
-    DWORD errors = 0;
-    COMSTAT status{};
-    CountCall(g_calls.queueQueries);
-    if (!ClearCommError(m_device->port.get(), &errors, &status)) {
-        return LastError("count input");
+    Device& d = *m_device;
+    const std::uint32_t cancels = d.cancels.load(std::memory_order_relaxed);
+    const DWORD code = d.QueryInput(inputQueue);
+    if (code != ERROR_SUCCESS) {
+        d.NoteFailure(code, cancels);
+        return MapOsError(static_cast<int>(code), "count input");
     }
-    inputQueue = status.cbInQue;
     return {};
 }
 

@@ -1,25 +1,31 @@
 // The real main dialog of the Windows build, in-process under Wine, against the simulated tag
 // reader that serial-channel.sh serves on COM7 and whose log of frames it compares afterwards with
-// dialog.frames. The test is the operator: it picks a list entry, clicks with BM_CLICK and reads
-// the boxes with GetDlgItemTextW, while a second thread reads and closes the real message boxes.
+// dialog.frames, and against the reader on COM9 that the suite unplugs and plugs in again. The test
+// is the operator: it picks a list entry, clicks with BM_CLICK and reads the boxes with
+// GetDlgItemTextW, while a second thread reads and closes the real message boxes.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "gui_support/recording_tones.h"
 #include "platform/event_pump.h"
+#include "platform/serial_device.h"
 #include "platform/win32/window_services_win32.h"
 #include "platform/win32/wire_text_win32.h"
 #include "res/resource.h"
+#include "support/wait_until.h"
 #include "ui/mirovan_dlg.h"
 
 // After our own headers: its macros would rewrite their names.
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_api.h"
 
 namespace {
@@ -92,6 +98,40 @@ class BoxAnswerer {
     std::jthread m_thread;
 };
 
+// The reader on COM9, told what to do through the FIFOs that serial-channel.sh names in
+// VELMORA_REPLUG_CONTROL (the commands are in host/replug_reader.cpp).
+class ReplugReader {
+  public:
+    ReplugReader()
+        : m_commands(Open("commands", GENERIC_WRITE)), m_answers(Open("answers", GENERIC_READ)) {}
+
+    // True once the reader has carried the command out.
+    bool Run(std::string_view command) {
+        const std::string line = std::string(command) + "\n";
+        DWORD n = 0;
+        if (!WriteFile(m_commands.get(), line.data(), static_cast<DWORD>(line.size()), &n,
+                       nullptr)) {
+            return false;
+        }
+        std::string answer;
+        char c = 0;
+        while (ReadFile(m_answers.get(), &c, 1, &n, nullptr) && n == 1 && c != '\n') {
+            answer += c;
+        }
+        return answer == "done";
+    }
+
+  private:
+    static HANDLE Open(const char* name, DWORD access) {
+        const char* folder = std::getenv("VELMORA_REPLUG_CONTROL");
+        const std::string path = std::string(folder != nullptr ? folder : ".") + "/" + name;
+        return CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+
+    platform::win32::UniqueHandle m_commands;
+    platform::win32::UniqueHandle m_answers;
+};
+
 class Win32MainDialog : public ::testing::Test {
   protected:
     Win32MainDialog() {
@@ -116,11 +156,12 @@ class Win32MainDialog : public ::testing::Test {
         }
         return true;
     }
-    void OpenCom7() {
-        SendMessageW(Item(IDC_COMBO_PORT), CB_SETCURSEL, 6, 0);
+    void OpenCom(int number) {
+        SendMessageW(Item(IDC_COMBO_PORT), CB_SETCURSEL, number - 1, 0);
         Click(IDC_BTN_OPEN);
         ASSERT_EQ(m_dlg.m_comm.m_bConnected.load(), 1) << m_dlg.m_comm.m_openError.text;
     }
+    void OpenCom7() { OpenCom(7); }
 
     platform::win32::Win32WindowServices m_services;
     testsupport::RecordingTones m_tones;
@@ -182,6 +223,60 @@ TEST_F(Win32MainDialog, OpenOfAMissingPortSaysWhyInABox) {
     EXPECT_NE(seen[0].text.find(L"COM50"), std::wstring::npos);
     EXPECT_NE(seen[0].text.find(L"is not connected to a device"), std::wstring::npos);
     EXPECT_FALSE(TagControlsEnabled());
+}
+
+// The device hangs up inside a READ's wait or between operations: as on Linux, the READ ends at
+// once, the port closes as CLOSE closes it and one box says why; the watch thread sleeps until the
+// close instead of spinning, and OPEN works again once the device is back.
+TEST_F(Win32MainDialog, AVanishedDeviceClosesThePortSaysSoAndOpenRecovers) {
+    BoxAnswerer boxes(GetCurrentThreadId());
+    ReplugReader reader;
+    for (const bool duringRead : {true, false}) {
+        SCOPED_TRACE(duringRead ? "during a READ's wait" : "while idle");
+        OpenCom(9);
+        const std::wstring status = ItemText(IDC_EDIT_STATUS);
+        const std::size_t seen = boxes.Seen().size();
+        const std::uint64_t wakeups = platform::SerialCalls().waitWakeups;
+        if (duringRead) {
+            ASSERT_TRUE(reader.Run("hang-up-at-next-frame"));
+            const auto start = std::chrono::steady_clock::now();
+            Click(IDC_BTN_READ);
+            // Well inside the second that a silent device is waited for.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+            EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"");
+            EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"");
+        } else {
+            ASSERT_TRUE(reader.Run("hang-up"));
+            EXPECT_TRUE(testsupport::WaitUntil([&] {
+                platform::PumpPendingEvents();
+                return m_dlg.m_comm.m_bConnected.load() == 0;
+            }));
+        }
+        EXPECT_FALSE(m_dlg.m_comm.m_hComm.IsOpen());
+        EXPECT_EQ(ItemText(IDC_EDIT_STATUS), status + L"Close Port COM9 !!");
+        const std::vector<SeenBox> shown = boxes.Seen();
+        ASSERT_EQ(shown.size(), seen + 1);
+        EXPECT_EQ(shown.back().text,
+                  L"The device on COM9 is gone (unplugged or hung up).\nThe port is closed; "
+                  L"press OPEN once the device is back.");
+        EXPECT_EQ(shown.back().owner, m_dlg.Window());
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMBO_PORT)));
+        EXPECT_FALSE(IsWindowEnabled(Item(IDC_BTN_READ)));
+        EXPECT_FALSE(TagControlsEnabled());
+        // Woken for the hang-up and for the close; a spinning thread would count thousands.
+        EXPECT_LE(platform::SerialCalls().waitWakeups - wakeups, 8u);
+        EXPECT_EQ(m_dlg.m_comm.m_nWatchExitCode.load(), 1);
+        // A late notice changes nothing more.
+        platform::PumpPendingEvents();
+        EXPECT_EQ(boxes.Seen().size(), seen + 1);
+
+        ASSERT_TRUE(reader.Run("plug-in back.example T3"));
+        OpenCom(9);
+        Click(IDC_BTN_READ);
+        EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"back.example");
+        EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"T3");
+        Click(IDC_BTN_CLOSE);
+    }
 }
 
 TEST_F(Win32MainDialog, WindowShellIsTheRealOne) {

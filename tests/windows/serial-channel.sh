@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # Runs a Windows suite under Wine against the simulated tag reader on Linux.
-#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY SILENT_LINE PREFIX FRAMES COMMAND...
+#   serial-channel.sh SIMREADER PTY_MODEM_LIBRARY SILENT_LINE REPLUG_READER PREFIX FRAMES COMMAND...
 #
 # COMMAND runs once the ports are mapped, with WINEPREFIX set; FRAMES holds the reader's log
 # lines ("frame ... -> ...") that the suite must leave, in order and nothing else.
 #
 # The reader serves a pseudo-terminal, which Wine's device folder maps as COM7 and as COM12 (a
-# port name that opens only through "\\.\"); COM8 is a line whose far side never reads. The
-# helpers run in sessions of their own: the wineserver opens the port itself and, as a session
-# leader without a terminal, may take a pseudo-terminal as its controlling terminal, and the
-# hang-up that follows must not reach them. After the suite, the frames the reader received and its
-# answers are compared with FRAMES, byte for byte.
+# port name that opens only through "\\.\"); COM8 is a line whose far side never reads; COM9 is a
+# reader that the suite unplugs and plugs in again through the FIFOs in the Windows folder
+# $VELMORA_REPLUG_CONTROL (see host/replug_reader.cpp). COM10 leads nowhere, and COM11 to a
+# device that is no serial port. The helpers run in sessions of their own: the wineserver opens
+# the port itself and, as a session leader without a terminal, may take a pseudo-terminal as its
+# controlling terminal, and the hang-up that follows must not reach them. After the suite, the
+# frames the reader received and its answers are compared with FRAMES, byte for byte.
 set -euo pipefail
 
 simreader=$1
 pty_modem=$2
 silent_line=$3
-prefix=$4
-frames=$5
-shift 5
+replug_reader=$4
+prefix=$5
+frames=$6
+shift 6
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
@@ -28,7 +31,8 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    rm -f "$prefix/dosdevices/com7" "$prefix/dosdevices/com8" "$prefix/dosdevices/com12"
+    rm -f "$prefix/dosdevices/com7" "$prefix/dosdevices/com8" "$prefix/dosdevices/com9" \
+        "$prefix/dosdevices/com10" "$prefix/dosdevices/com11" "$prefix/dosdevices/com12"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,6 +44,7 @@ trap cleanup EXIT
 start_helper() {
     local name=$1 pattern=$2
     shift 2
+    : >"$work/$name.log"  # there before the helper's own redirection makes it
     setsid "$@" >"$work/$name.log" 2>&1 </dev/null &
     local pid=$!
     helpers+=("$pid")
@@ -61,6 +66,11 @@ ln -sfn "$device" "$prefix/dosdevices/com7"
 ln -sfn "$device" "$prefix/dosdevices/com12"
 start_helper silent-line 's/^\(\/dev\/.*\)$/\1/p' "$silent_line"
 ln -sfn "$device" "$prefix/dosdevices/com8"
+start_helper replug 's/^Replug reader serving \(.*\)$/\1/p' \
+    "$replug_reader" "$prefix/dosdevices/com9" "$work/replug"
+export VELMORA_REPLUG_CONTROL="Z:$work/replug"
+ln -sfn "$work/nowhere" "$prefix/dosdevices/com10"
+ln -sfn /dev/null "$prefix/dosdevices/com11"
 
 status=0
 WINEPREFIX=$prefix LD_PRELOAD=$pty_modem "$@" || status=$?

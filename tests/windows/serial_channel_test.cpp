@@ -1,7 +1,8 @@
 // The channel over the Win32 serial backend, under Wine, against the simulated tag reader: a
 // Linux pseudo-terminal that serial-channel.sh maps as COM7 and COM12, and whose log of frames
 // and answers that script compares afterwards with the frames sent here, in this order. COM8 is
-// a line whose far side never reads.
+// a line whose far side never reads; COM10 leads nowhere and COM11 to a device that is no serial
+// port.
 //
 // Exclusive use of a port is tested on Linux only: Wine does not refuse a second open of a COM
 // port with share mode 0, which a real Windows driver does.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "comm/comm_channel.h"
+#include "platform/open_failure.h"
 #include "support/recording_message_box.h"
 #include "support/recording_window_poster.h"
 #include "support/wait_until.h"
@@ -141,6 +143,30 @@ TEST_F(Win32SerialChannel, MissingPortIsReportedAsNotFoundInTheSystemsWords) {
     // What was attempted, then the system's own text after it.
     EXPECT_TRUE(error.text.starts_with("open \\\\.\\COM50: ")) << error.text;
     EXPECT_GT(error.text.size(), std::string_view("open \\\\.\\COM50: ").size());
+}
+
+// Nothing is set on the line before the device has opened and answered as a port: a failure
+// before that is told by its step, never as the line settings refused, whatever its code.
+TEST_F(Win32SerialChannel, AnOpenThatFailsBeforeAnySettingIsToldByItsStep) {
+    const struct {
+        const char* port;
+        platform::SerialErrorKind kind;
+        std::string_view says;
+    } rows[] = {
+        {"COM10", platform::SerialErrorKind::NotFound, "COM10 is not connected to a device"},
+        {"COM11", platform::SerialErrorKind::NotATerminal, "COM11 is not a serial port"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.port);
+        EXPECT_EQ(OpenPort(row.port), 0);
+        const platform::SerialError& error = m_channel.m_openError;
+        EXPECT_EQ(error.kind, row.kind) << error.text;
+        EXPECT_TRUE(error.text.starts_with("open \\\\.\\" + std::string(row.port) + ": "))
+            << error.text;
+        const std::string told = platform::DescribeOpenFailure(row.port, error);
+        EXPECT_TRUE(told.starts_with(row.says)) << told;
+        EXPECT_EQ(told.find("line settings"), std::string::npos) << told;
+    }
 }
 
 }  // namespace

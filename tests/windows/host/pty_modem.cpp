@@ -3,8 +3,10 @@
 // Wine's WaitCommEvent polls the modem lines with TIOCMGET while it waits; a pseudo-terminal has
 // no modem lines, the ioctl fails, and Wine ends the wait at once with ERROR_OPERATION_ABORTED,
 // about a millisecond after it began, for ever. Answering "DSR and CTS up, as a cabled reader
-// shows them" lets the wait run until a character arrives, as on a real port. Every other ioctl,
-// and TIOCMGET on anything but a pseudo-terminal, goes to the C library untouched.
+// shows them" lets the wait run until a character arrives, as on a real port. A hung-up
+// terminal fails every ioctl with EIO instead of ENOTTY; that failure goes through, so that Wine
+// ends the wait as it does when a real adapter is pulled. Every other ioctl, and TIOCMGET on
+// anything but a pseudo-terminal, goes to the C library untouched.
 
 #include <dlfcn.h>
 #include <sys/ioctl.h>
@@ -38,7 +40,7 @@ extern "C" int ioctl(int fd, unsigned long request, ...) {
     static const auto real = reinterpret_cast<IoctlFunction>(dlsym(RTLD_NEXT, "ioctl"));
     const int saved = errno;
     const int result = real(fd, request, argument);
-    if (result < 0 && request == TIOCMGET && IsPseudoTerminal(fd)) {
+    if (result < 0 && errno == ENOTTY && request == TIOCMGET && IsPseudoTerminal(fd)) {
         *static_cast<int*>(argument) = TIOCM_DSR | TIOCM_CTS;
         errno = saved;
         return 0;
