@@ -27,6 +27,20 @@ expect() {
     fi
 }
 
+# In the Korean code page (949, by LC_ALL): Hangul from a "CSV UTF-8" file goes to the wire as the
+# window sends it, two bytes a character, and the limits count those bytes (10 here, where the
+# file holds 15); JSON gives the characters back.
+if [ "${VELMORA_EXPECT_ACP:-}" = 949 ]; then
+    printf '\xef\xbb\xbfhomepage,table_info,lock\r\n' >korean.csv
+    printf '\xec\x84\x9c\xec\x9a\xb8.example,\xed\x85\x8c\xec\x9d\xb4\xeb\xb8\x94\xec\xa0\x95\xeb\xb3\xb4,0\r\n' \
+        >>korean.csv
+    printf '\n' >answers.txt
+    expect 0 "written and verified" answers.txt --port COM7 batch korean.csv
+    expect 0 '{"homepage": "서울.example", "table_info": "테이블정보"}' /dev/null \
+        --port COM7 read --json
+    exit $((failures > 0))
+fi
+
 # Wine learns its COM ports when its server starts, before the harness maps COM7; so the list
 # holds whatever it found then (COM1 for a /dev/ttyS0, say), in the system's names, or says where
 # ports come from.
