@@ -13,10 +13,13 @@ memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
 # The Windows build: the posix-threads flavour of the cross compilers (see
 # cmake/mingw-w64-x86_64.cmake), GoogleTest's source to cross-build it, and Wine to run the tests.
-windows_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-              mingw-w64-tools googletest wine wine64 xvfb xauth)
-# The release (scripts/package.sh): Debian's packaging tools and lintian, AppStream's validator.
-package_pkgs=(debhelper lintian appstream)
+cross_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+            mingw-w64-tools)
+windows_pkgs=("${cross_pkgs[@]}" googletest wine wine64 xvfb xauth)
+# The release (scripts/package.sh): Debian's packaging tools and lintian, AppStream's validator,
+# zip, and wixl for the MSI, with msibuild (msitools) for what wixl cannot say and faketime to
+# hold wixl's clock at the commit's time.
+package_pkgs=("${cross_pkgs[@]}" debhelper lintian appstream zip wixl msitools faketime)
 
 want=("${build_pkgs[@]}")
 for set in "$@"; do
