@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows|package ...
+# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows|package|clean-root ...
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
@@ -20,6 +20,8 @@ windows_pkgs=("${cross_pkgs[@]}" googletest wine wine64 xvfb xauth)
 # zip, and wixl for the MSI, with msibuild (msitools) for what wixl cannot say and faketime to
 # hold wixl's clock at the commit's time.
 package_pkgs=("${cross_pkgs[@]}" debhelper lintian appstream zip wixl msitools faketime)
+# A clean Debian root to install the package into.
+clean_root_pkgs=(mmdebstrap)
 
 want=("${build_pkgs[@]}")
 for set in "$@"; do
@@ -31,6 +33,7 @@ for set in "$@"; do
         shot) want+=("${shot_pkgs[@]}") ;;
         windows) want+=("${windows_pkgs[@]}") ;;
         package) want+=("${package_pkgs[@]}") ;;
+        clean-root) want+=("${clean_root_pkgs[@]}") ;;
         *) echo "deps.sh: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done
