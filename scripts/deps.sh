@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows ...
+# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows|package|clean-root ...
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
@@ -13,8 +13,15 @@ memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
 # The Windows build: the posix-threads flavour of the cross compilers (see
 # cmake/mingw-w64-x86_64.cmake), GoogleTest's source to cross-build it, and Wine to run the tests.
-windows_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-              mingw-w64-tools googletest wine wine64 xvfb xauth)
+cross_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+            mingw-w64-tools)
+windows_pkgs=("${cross_pkgs[@]}" googletest wine wine64 xvfb xauth)
+# The release (scripts/package.sh): Debian's packaging tools and lintian, AppStream's validator,
+# zip, and wixl for the MSI, with msibuild (msitools) for what wixl cannot say and faketime to
+# hold wixl's clock at the commit's time.
+package_pkgs=("${cross_pkgs[@]}" debhelper lintian appstream zip wixl msitools faketime)
+# A clean Debian root to install the package into.
+clean_root_pkgs=(mmdebstrap)
 
 want=("${build_pkgs[@]}")
 for set in "$@"; do
@@ -25,6 +32,8 @@ for set in "$@"; do
         memcheck) want+=("${test_pkgs[@]}" "${memcheck_pkgs[@]}") ;;
         shot) want+=("${shot_pkgs[@]}") ;;
         windows) want+=("${windows_pkgs[@]}") ;;
+        package) want+=("${package_pkgs[@]}") ;;
+        clean-root) want+=("${clean_root_pkgs[@]}") ;;
         *) echo "deps.sh: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done

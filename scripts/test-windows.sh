@@ -10,6 +10,7 @@ if [ ! -f "$dir/CTestTestfile.cmake" ]; then
     exit 2
 fi
 prefix=$PWD/$dir/wineprefix
+source tests/windows/virtual-display.sh
 
 xvfb_pid=""
 cleanup() {
@@ -20,18 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -z "${DISPLAY:-}" ]; then
-    # -displayfd picks a free display number: other X servers may share this machine.
-    number_file=$(mktemp)
-    Xvfb -displayfd 9 -nolisten tcp -screen 0 1280x1024x24 9>"$number_file" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$number_file" ] && break
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n1 "$number_file")"
-    rm -f "$number_file"
-fi
+start_virtual_display
 
 started=$(date +%s%N)
 tests/windows/wine-run.sh "$prefix"

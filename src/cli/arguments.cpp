@@ -13,6 +13,7 @@ const char* const kUsage =
     "[--verify]\n"
     "       velmora-tag [--port COMn] batch FILE.csv [--log results.csv [--resume]]\n"
     "       velmora-tag ports\n"
+    "       velmora-tag --help | --version\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
 
 namespace {
@@ -32,9 +33,9 @@ constexpr Option kOptions[] = {
 
 std::optional<Command> CommandNamed(std::string_view word) {
     constexpr std::pair<std::string_view, Command> kCommands[] = {
-        {"read", Command::Read},   {"write", Command::Write}, {"batch", Command::Batch},
-        {"ports", Command::Ports}, {"help", Command::Help},   {"--help", Command::Help},
-        {"-h", Command::Help},
+        {"read", Command::Read},   {"write", Command::Write},       {"batch", Command::Batch},
+        {"ports", Command::Ports}, {"help", Command::Help},         {"--help", Command::Help},
+        {"-h", Command::Help},     {"--version", Command::Version},
     };
     for (const auto& [name, command] : kCommands) {
         if (name == word) {
@@ -87,7 +88,7 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
             }
         }
         if (option == nullptr) {
-            if (word.starts_with("-") && word != "--help" && word != "-h") {
+            if (word.starts_with("-") && !CommandNamed(word)) {
                 return "unknown option '" + std::string(word) + "'";
             }
             if (!command) {
@@ -120,7 +121,8 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     args.command = *command;
     for (const auto& [name, only] : seen) {
         const bool fits = only ? *only == args.command
-                               : args.command != Command::Ports && args.command != Command::Help;
+                               : args.command != Command::Ports && args.command != Command::Help &&
+                                     args.command != Command::Version;
         if (!fits) {
             return std::string(name) + " does not go with this command";
         }

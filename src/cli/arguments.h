@@ -7,7 +7,7 @@
 
 namespace cli {
 
-enum class Command { Read, Write, Batch, Ports, Help };
+enum class Command { Read, Write, Batch, Ports, Help, Version };
 
 struct Arguments {
     Command command = Command::Help;

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
             return cli::RunBatch(args);
         case cli::Command::Ports:
             return cli::RunPorts();
+        case cli::Command::Version:
+            std::cout << "velmora-tag " VELMORA_VERSION "\n";
+            return cli::kSuccess;
         case cli::Command::Help:
             break;
     }

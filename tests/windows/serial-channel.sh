@@ -44,7 +44,8 @@ trap cleanup EXIT
 start_helper() {
     local name=$1 pattern=$2
     shift 2
-    : >"$work/$name.log"  # there before the helper's own redirection makes it
+    # The log exists before the helper opens it: the first look must not find it missing.
+    : >"$work/$name.log"
     setsid "$@" >"$work/$name.log" 2>&1 </dev/null &
     local pid=$!
     helpers+=("$pid")

@@ -31,13 +31,15 @@ constexpr unsigned kHighestListedPort = 50;  // the dialog offers COM1 to COM50
 
 constexpr std::string_view kUsage =
     "usage: velmora-simreader [--port COMn [--force]] [--homepage TEXT] [--table-info TEXT] "
-    "[--verbose]\n";
+    "[--verbose]\n"
+    "       velmora-simreader --version\n";
 
 struct CommandLine {
     std::string port;  // empty: the first free COMn
     bool force = false;
     sim::TagState tag;
     bool verbose = false;
+    bool version = false;
 };
 
 // The command line, or nothing after a message on stderr.
@@ -57,6 +59,9 @@ std::optional<CommandLine> Parse(int argc, char** argv) {
             continue;
         } else if (option == "--verbose") {
             line.verbose = true;
+            continue;
+        } else if (option == "--version") {
+            line.version = true;
             continue;
         } else {
             std::cerr << "velmora-simreader: unknown option '" << option << "'\n" << kUsage;
@@ -130,6 +135,10 @@ int main(int argc, char** argv) {
     const std::optional<CommandLine> line = Parse(argc, argv);
     if (!line) {
         return kBadOptions;
+    }
+    if (line->version) {
+        std::cout << "velmora-simreader " VELMORA_VERSION "\n";
+        return 0;
     }
     for (const std::string& link : sim::RemoveDeadTerminalLinks(platform::DeviceMapFolder())) {
         std::cerr << "velmora-simreader: removed " << link << ", a terminal that is gone\n";

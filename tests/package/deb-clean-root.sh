@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The .deb where it will run: installed with apt into a clean Debian 12 root that has none of the
+# build's packages (so its computed dependencies must be complete), from the mirror this machine's
+# apt uses, without recommended packages. There: both --version lines, --help against the
+# installed README's usage, velmora-tag reading and writing through the installed simulated
+# reader, Velmora on Qt's offscreen platform ending cleanly on SIGTERM, and a purge that leaves
+# none of the package's files.
+#   tests/package/deb-clean-root.sh dist/velmora_VERSION_amd64.deb    (as root)
+set -euo pipefail
+deb=$(realpath "$1")
+cd "$(dirname "$0")/../.."
+
+scripts/deps.sh clean-root
+version=$(dpkg-deb -f "$deb" Version)
+sources=/etc/apt/sources.list.d/debian.sources
+[ -f "$sources" ] || sources=/etc/apt/sources.list
+
+root=$PWD/build/clean-root
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    for mount in dev/pts proc; do
+        if mountpoint -q "$root/$mount"; then umount "$root/$mount"; fi
+    done
+    rm -rf --one-file-system "$root"
+}
+trap cleanup EXIT
+cleanup
+
+started=$SECONDS
+mmdebstrap --quiet --variant=apt --mode=root bookworm "$root" "$sources"
+mount -t proc proc "$root/proc"
+mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
+echo "deb-clean-root: clean Debian 12 root in $((SECONDS - started)) s"
+
+# A command in the root, with a plain environment.
+in_root() {
+    chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8 \
+        DEBIAN_FRONTEND=noninteractive "$@"
+}
+failures=0
+fail() {
+    echo "deb-clean-root: $*" >&2
+    failures=$((failures + 1))
+}
+
+started=$SECONDS
+cp "$deb" "$root/tmp/"
+in_root apt-get -qq update
+in_root apt-get -qq install -y --no-install-recommends "/tmp/$(basename "$deb")" >/dev/null
+echo "deb-clean-root: installed with its dependencies in $((SECONDS - started)) s"
+in_root dpkg -L velmora >"$root/tmp/files"
+
+for program in velmora-tag velmora-simreader; do
+    said=$(in_root "$program" --version)
+    [ "$said" = "$program $version" ] || fail "$program --version said '$said', not '$program $version'"
+done
+# --help gives the usage that the README shows.
+readme_usage=$(zcat "$root/usr/share/doc/velmora/README.md.gz" | sed -n 's/^    \(velmora-tag .*\)$/\1/p')
+help_usage=$(in_root velmora-tag --help | sed -n 's/^\(usage: \|       \)\(velmora-tag .*\)$/\2/p')
+if [ -z "$readme_usage" ] || [ "$readme_usage" != "$help_usage" ]; then
+    fail "velmora-tag --help differs from the README's usage:"
+    diff <(echo "$readme_usage") <(echo "$help_usage") >&2 || true
+fi
+
+# Waits up to ten seconds for the command to succeed.
+wait_for() {
+    for _ in $(seq 200); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# The installed simulated reader on COM3, in a session of its own, and velmora-tag against it.
+log=$root/tmp/reader.log
+setsid chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin \
+    velmora-simreader --port COM3 --homepage packaged.example --table-info T1 >"$log" 2>&1 \
+    </dev/null &
+pids+=($!)
+if wait_for grep -q '^Simulated tag reader serving COM3 ' "$log"; then
+    said=$(in_root velmora-tag --port COM3 read 2>&1) || true
+    grep -qF "homepage: packaged.example" <<<"$said" || fail "velmora-tag read said: $said"
+    said=$(in_root velmora-tag --port COM3 write --homepage http://installed.example --verify 2>&1) ||
+        fail "velmora-tag write --verify failed: $said"
+    said=$(in_root velmora-tag --port COM3 read 2>&1) || true
+    grep -qF "homepage: installed.example" <<<"$said" || fail "the read-back said: $said"
+    kill -TERM "${pids[0]}"
+    status=0
+    wait "${pids[0]}" || status=$?
+    pids=()
+    [ "$status" -eq 0 ] || fail "velmora-simreader ended with $status on SIGTERM"
+    [ ! -e "$root/root/.config/velmora/ports/COM3" ] && [ ! -L "$root/root/.config/velmora/ports/COM3" ] ||
+        fail "velmora-simreader left its COM3 link behind"
+else
+    fail "velmora-simreader did not start: $(cat "$log")"
+fi
+
+# The window on the offscreen platform; SIGTERM once the program catches it (SigCgt's bit 15).
+log=$root/tmp/window.log
+chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen Velmora \
+    >"$log" 2>&1 </dev/null &
+window=$!
+pids+=("$window")
+ready() {
+    local caught
+    caught=$(sed -n 's/^SigCgt:\t*//p' "/proc/$window/status" 2>/dev/null) &&
+        grep -q libqoffscreen "/proc/$window/maps" && (((0x${caught:-0} >> 14) & 1))
+}
+if wait_for ready; then
+    kill -TERM "$window"
+    status=0
+    wait "$window" || status=$?
+    pids=()
+    [ "$status" -eq 0 ] || fail "Velmora ended with $status on SIGTERM: $(cat "$log")"
+else
+    fail "Velmora did not come up on the offscreen platform: $(cat "$log")"
+fi
+
+# Purged, the package leaves nothing of its own: what remains of its paths are folders that
+# other packages still fill.
+in_root apt-get -qq purge -y velmora >/dev/null
+while read -r path; do
+    if [ -L "$root$path" ] || [ -f "$root$path" ]; then
+        fail "purge left $path"
+    elif [ -d "$root$path" ] && [ -z "$(ls -A "$root$path")" ]; then
+        fail "purge left the empty folder $path"
+    fi
+done <"$root/tmp/files"
+
+if [ "$failures" -gt 0 ]; then
+    echo "deb-clean-root: $failures failed" >&2
+    exit 1
+fi
+echo "deb-clean-root: velmora $version installs, runs and purges cleanly in a clean Debian 12 root"
