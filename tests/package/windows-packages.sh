@@ -74,8 +74,8 @@ said=$(tests/windows/wine-run.sh "$prefix" "$installed/velmora-tag.exe" --versio
 
 tests/windows/serial-channel.sh "$host/tools/simreader/velmora-simreader" \
     "$host/tests/windows/host/libvelmora_pty_modem.so" "$host/tests/windows/host/velmora-silent-line" \
-    "$prefix" tests/windows/dialog.frames \
-    tests/windows/running-window.sh "$installed/Velmora.exe" "$driver" "$installed" ||
+    "$host/tests/windows/host/velmora-replug-reader" "$prefix" "$PWD/tests/windows/dialog.frames" \
+    "$PWD/tests/windows/running-window.sh" "$installed/Velmora.exe" "$driver" "$installed" ||
     fail "the installed Velmora.exe failed its run against the simulated reader"
 
 started=$SECONDS
