@@ -1,14 +1,16 @@
-// Every benchmark, on Qt's offscreen platform, with the window's platform services installed as
-// the program installs them.
+// Every benchmark, on Qt's offscreen platform, with the window's platform services and allocator
+// policy installed as the program installs them.
 
 #include <QApplication>
 
 #include <algorithm>
 
 #include "harness.h"
+#include "platform/qt/heap_policy.h"
 #include "platform/qt/window_services.h"
 
 int main(int argc, char** argv) {
+    platform::KeepLargeBlocksOffTheHeap();  // as the program's entry point does
     // The figures are defined on the offscreen platform; the start-up programs inherit it. Only a
     // display platform carries the accessibility bridge, so a run that asks for the bridge keeps
     // the platform it was given (xcb under Xvfb: scripts/bench.sh --accessibility).
