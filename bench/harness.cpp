@@ -25,6 +25,8 @@ std::vector<Entry>& Registry() {
     return entries;
 }
 
+std::vector<std::string> g_arguments;
+
 }  // namespace
 
 double Quantile(std::vector<double> samples, double q) {
@@ -34,6 +36,23 @@ double Quantile(std::vector<double> samples, double q) {
     std::sort(samples.begin(), samples.end());
     const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(samples.size())));
     return samples[std::clamp<std::size_t>(rank, 1, samples.size()) - 1];
+}
+
+double Slope(const std::vector<double>& xs, const std::vector<double>& ys) {
+    const auto n = static_cast<double>(xs.size());
+    double meanX = 0;
+    double meanY = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        meanX += xs[i] / n;
+        meanY += ys[i] / n;
+    }
+    double covariance = 0;
+    double variance = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        covariance += (xs[i] - meanX) * (ys[i] - meanY);
+        variance += (xs[i] - meanX) * (xs[i] - meanX);
+    }
+    return variance > 0 ? covariance / variance : 0.0;
 }
 
 double ProcessCpuSeconds() {
@@ -91,7 +110,12 @@ Registration::Registration(int order, const char* name, Benchmark run) {
     Registry().push_back(Entry{order, name, run});
 }
 
-int RunAll(std::string_view only) {
+const std::vector<std::string>& Arguments() {
+    return g_arguments;
+}
+
+int RunAll(std::string_view only, std::vector<std::string> arguments) {
+    g_arguments = std::move(arguments);
     // Every port a benchmark names lives in a device map of its own, and the files the program
     // writes (port_info.txt) land beside it: the machine's own map is never touched.
     testsupport::TempConfigHome config;

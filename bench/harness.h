@@ -24,6 +24,9 @@ inline double Median(std::vector<double> samples) {
     return Quantile(std::move(samples), 0.5);
 }
 
+// The least-squares slope of ys over xs (same length, at least two distinct xs), in y per x.
+double Slope(const std::vector<double>& xs, const std::vector<double>& ys);
+
 // CPU time of the whole process, every thread included.
 double ProcessCpuSeconds();
 
@@ -67,6 +70,8 @@ struct Registration {
 
 // Runs the registered benchmarks whose names contain `only` (all when empty) with a fresh device
 // map (XDG_CONFIG_HOME) as the working folder, and prints the table; 0 when each one ran.
-int RunAll(std::string_view only);
+// `arguments` (what followed the name on the command line) are there for those that take some.
+int RunAll(std::string_view only, std::vector<std::string> arguments = {});
+const std::vector<std::string>& Arguments();
 
 }  // namespace bench

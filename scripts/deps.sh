@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|windows|package|clean-root ...
+# Usage: scripts/deps.sh run|test|fuzz|memcheck|shot|soak|windows|package|clean-root ...
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libasound2-dev fonts-dejavu-core)
@@ -11,6 +11,9 @@ test_pkgs=(libgtest-dev binutils-mingw-w64-x86-64)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 memcheck_pkgs=(valgrind)
 shot_pkgs=(xvfb xauth imagemagick x11-utils)
+# The soak benchmark with the accessibility bridge (a virtual X server, a session bus and the
+# accessibility bus it starts) and its heap profile.
+soak_pkgs=(xvfb xauth dbus-daemon dbus-bin at-spi2-core heaptrack)
 # The Windows build: the posix-threads flavour of the cross compilers (see
 # cmake/mingw-w64-x86_64.cmake), GoogleTest's source to cross-build it, and Wine to run the tests.
 cross_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -31,6 +34,7 @@ for set in "$@"; do
         fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
         memcheck) want+=("${test_pkgs[@]}" "${memcheck_pkgs[@]}") ;;
         shot) want+=("${shot_pkgs[@]}") ;;
+        soak) want+=("${soak_pkgs[@]}") ;;
         windows) want+=("${windows_pkgs[@]}") ;;
         package) want+=("${package_pkgs[@]}") ;;
         clean-root) want+=("${clean_root_pkgs[@]}") ;;

@@ -28,6 +28,12 @@ void CMirovanDlg::BeginOperation() {
 
 void CMirovanDlg::EndOperation() {
     m_bTagOperationRunning = false;
+    // A flood during the operation grows the answer text to megabytes, and emptying a string
+    // keeps its capacity: the next operation would empty it again, so give the memory back now
+    // rather than hold it for the rest of the session.
+    if (g_strReceived.capacity() > tag::kAnswerCapacityKept) {
+        std::string().swap(g_strReceived);
+    }
     if (m_bCloseRequested) {
         if (m_comm.m_bConnected != 0) {
             m_comm.Close();

@@ -6,11 +6,16 @@
 // of sitting out the fixed second of each button operation; a few button operations in between
 // keep the handlers in the run. The product's timing is untouched.
 
+#include <QTimer>
 
+#include <algorithm>
+#include <functional>
 #include <string_view>
 
 #include "dialog_fixture.h"
+#include "platform/serial_device.h"
 #include "res/resource.h"
+#include "simreader/reply.h"
 #include "support/process_counts.h"
 #include "support/wait_until.h"
 #include "tag/answers.h"
@@ -19,8 +24,13 @@
 namespace faulttest {
 namespace {
 
+using namespace std::chrono_literals;
+
 // Memory a run may fairly keep: a few pages of allocator and reader records.
 constexpr long kMemorySlackKiB = 256;
+// Heap a run may fairly keep: the boxes' records, posted events, the window thread's allocator
+// cache.
+constexpr long kHeapSlackKiB = 128;
 constexpr std::string_view kSuccess = "Success";
 
 // What the process holds.
@@ -120,6 +130,53 @@ TEST_F(EnduranceTest, SoakOfMixedReadsAndWrites) {
     EXPECT_EQ(m_reader->Frames().size(), 302u);
     EXPECT_EQ(m_reader->Tag().homepage, m_tag.homepage);
     ExpectBackWhereItWas(before);
+}
+
+// A flood that runs into a READ grows the answer text to megabytes; afterwards, and after a few
+// hundred ordinary exchanges, the heap in use is back at its level: nothing of the flood is kept.
+// Both levels are taken with the port closed and the reader gone, so that the blocks their
+// threads' allocator caches held are given back and do not count.
+TEST_F(EnduranceTest, HeapInUseReturnsToItsLevelAfterAFloodDuringAnOperation) {
+    // Paced, a KiB a millisecond, so that the window takes it in rather than losing it to a full
+    // queue; it ends within the READ's second, the answer last.
+    constexpr std::size_t kFlood = 768u << 10;
+    const sim::Reply flooded =
+        sim::Reply().WithGarbage(sim::FloodBytes(kFlood)).InPieces(1024, 1ms);
+    // Under this, the READ took in too little of the flood for the test to tell anything.
+    constexpr std::size_t kTakenIn = 3 * kHeapSlackKiB * 1024 / 2;
+    const std::string expected = m_tag.homepage + "," + m_tag.tableInfo;
+    const auto session = [&](const std::function<void()>& work) {
+        StartReader("COM1").SetTag(m_tag);
+        Click(IDC_BTN_OPEN);
+        ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+        work();
+        for (int i = 0; i < 300; ++i) {
+            const tag::ReadAnswer read = tag::SplitReadAnswer(Exchange("R", expected.size()));
+            ASSERT_EQ(read.homepage, m_tag.homepage) << i;
+        }
+        Click(IDC_BTN_CLOSE);
+        m_reader.reset();
+    };
+    session([] {});  // the first uses of every path
+    const long before = testsupport::HeapInUseKiB();
+    std::size_t takenIn = 0;
+    session([&] {
+        const std::uint64_t readBefore = platform::SerialCalls().bytesRead;
+        QTimer watch;
+        watch.callOnTimeout([&] { takenIn = std::max(takenIn, g_strReceived.size()); });
+        watch.start(10);
+        m_reader->Script(flooded);
+        Click(IDC_BTN_READ);
+        watch.stop();
+        EXPECT_TRUE(testsupport::WaitUntil(
+            [&] {
+                m_dlg->WaitPumping(1);
+                return platform::SerialCalls().bytesRead - readBefore >= kFlood + expected.size();
+            },
+            5s));
+    });
+    ASSERT_GE(takenIn, kTakenIn) << "the flood hardly reached the READ";
+    EXPECT_LE(testsupport::HeapInUseKiB() - before, kHeapSlackKiB);
 }
 
 }  // namespace

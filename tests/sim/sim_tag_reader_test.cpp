@@ -177,6 +177,37 @@ TEST_F(SimReaderTest, FloodArrivesWholeAndInOrder) {
     }
 }
 
+// Bytes of the reader's own accord: sent at once while it is idle, behind an answer it is still
+// sending, never after a hang-up; and the records can be forgotten in between.
+TEST_F(SimReaderTest, SendsOfItsOwnAccordBehindWhatIsUnderWay) {
+    SimTagReader reader(WithTag({"abc", "XY", false}));
+    FarSide far(reader.DevicePath());
+    reader.Send("hello");
+    EXPECT_EQ(far.Read(5, 2s), "hello");
+
+    reader.Script(Reply().After(200ms));
+    far.Send(Frame("R"));
+    ASSERT_TRUE(reader.WaitForFrames(1, 2s));
+    reader.Send("#");
+    EXPECT_EQ(far.Read(7, 2s), "abc,XY#");
+    constexpr std::size_t kFlood =
+        300'000;  // several writes, each from its own place in the period
+    reader.Flood(kFlood);
+    EXPECT_EQ(far.Read(kFlood, 5s), sim::FloodBytes(kFlood));
+
+    reader.ForgetRecords();
+    EXPECT_TRUE(reader.Frames().empty());
+    EXPECT_TRUE(reader.Received().empty());
+    far.Send(Frame("R"));
+    EXPECT_EQ(far.Read(6, 2s), "abc,XY");
+    EXPECT_EQ(reader.Received(), Frame("R"));
+
+    reader.HangUp();
+    reader.Send("late");
+    EXPECT_EQ(far.Read(SIZE_MAX, 1s), "");
+    EXPECT_TRUE(far.HungUp());
+}
+
 TEST_F(SimReaderTest, HangUpAfterPartOfTheAnswer) {
     struct Case {
         const char* name;

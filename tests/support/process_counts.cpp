@@ -2,6 +2,7 @@
 
 #include "platform/thread_name.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -44,9 +45,18 @@ std::size_t WatchThreadCount() {
     return count;
 }
 
-long MemoryKiB() {
+long HeapInUseKiB() {
 #if defined(__SANITIZE_ADDRESS__)
     return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    const struct mallinfo2 info = ::mallinfo2();
+    return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
+#endif
+}
+
+long MemoryKiB() {
+#if defined(__SANITIZE_ADDRESS__)
+    return HeapInUseKiB();
 #else
     long pages = 0;
     long resident = 0;

@@ -14,5 +14,9 @@ std::size_t WatchThreadCount();
 // Resident memory; under AddressSanitizer, which keeps freed blocks resident in quarantine, the
 // heap in use instead.
 long MemoryKiB();
+// Heap in use: what the allocator has handed out and not been given back (mallinfo2's blocks in
+// use, mmapped ones included), free of the pages it keeps for later; under AddressSanitizer its
+// own count.
+long HeapInUseKiB();
 
 }  // namespace testsupport

@@ -49,6 +49,17 @@ std::string FloodBytes(std::size_t n) {
     return bytes;
 }
 
+std::string_view Piece::At(std::size_t at, std::size_t most) const {
+    if (at < bytes.size()) {
+        return std::string_view(bytes).substr(at, most);
+    }
+    // The flood's bytes repeat every 251, so one period more than a write takes covers any start.
+    constexpr std::size_t kWrite = 64u << 10;
+    static const std::string pattern = FloodBytes(kWrite + 251);
+    const std::size_t into = at - bytes.size();
+    return std::string_view(pattern).substr(into % 251, std::min({most, kWrite, flood - into}));
+}
+
 std::vector<Piece> PlanPieces(const Reply& reply, std::string deviceAnswer,
                               std::chrono::steady_clock::time_point frameEnd) {
     std::string stream = reply.garbage + (reply.answer ? *reply.answer : std::move(deviceAnswer));

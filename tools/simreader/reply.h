@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -57,6 +58,12 @@ struct Piece {
     std::chrono::steady_clock::time_point due;
     std::string bytes;
     bool hangUpAfter = false;
+    // After `bytes`, this many bytes of FloodBytes, made while they go out rather than held.
+    std::size_t flood = 0;
+
+    std::size_t Size() const { return bytes.size() + flood; }
+    // Up to `most` of the bytes from `at` on, without a copy.
+    std::string_view At(std::size_t at, std::size_t most) const;
 };
 
 // The writes that carry out `reply` to a frame whose 0x04 arrived at `frameEnd`;

@@ -52,6 +52,22 @@ void SimTagReader::Script(Reply reply) {
     m_scripts.push_back(std::move(reply));
 }
 
+void SimTagReader::Send(std::string bytes) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_unsolicited.push_back({{}, std::move(bytes)});
+    }
+    Signal();
+}
+
+void SimTagReader::Flood(std::size_t count) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_unsolicited.push_back({.due = {}, .bytes = {}, .hangUpAfter = false, .flood = count});
+    }
+    Signal();
+}
+
 TagState SimTagReader::Tag() const {
     std::lock_guard lock(m_mutex);
     return m_tag;
@@ -75,6 +91,12 @@ std::string SimTagReader::Received() const {
 bool SimTagReader::WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] { return m_frames.size() >= count; });
+}
+
+void SimTagReader::ForgetRecords() {
+    std::lock_guard lock(m_mutex);
+    m_frames = {};
+    m_received = {};
 }
 
 void SimTagReader::HangUp() {
@@ -132,6 +154,7 @@ void SimTagReader::Serve() {
             if (m_hangUpRequested.exchange(false, std::memory_order_acq_rel)) {
                 DoHangUp();
             }
+            TakeUnsolicited();
         }
         if (m_terminal.IsHungUp()) {
             continue;
@@ -197,6 +220,22 @@ void SimTagReader::ReadAvailable() {
     }
 }
 
+void SimTagReader::TakeUnsolicited() {
+    std::vector<Piece> sends;
+    {
+        std::lock_guard lock(m_mutex);
+        sends.swap(m_unsolicited);
+    }
+    if (m_terminal.IsHungUp()) {
+        return;
+    }
+    const Clock::time_point now = Clock::now();
+    for (Piece& piece : sends) {
+        piece.due = now;
+        m_output.push_back(std::move(piece));
+    }
+}
+
 void SimTagReader::Answer(const std::string& frame, Clock::time_point arrived) {
     const std::string_view payload = std::string_view(frame).substr(1, frame.size() - 2);
     Reply reply;
@@ -230,9 +269,9 @@ void SimTagReader::WriteDue() {
     const Clock::time_point now = Clock::now();
     while (!m_hangUpFrom && !m_waitingForRoom && !m_output.empty() && m_output.front().due <= now) {
         const Piece& piece = m_output.front();
-        while (m_written < piece.bytes.size()) {
-            const ssize_t n = ::write(m_terminal.MasterFd(), piece.bytes.data() + m_written,
-                                      piece.bytes.size() - m_written);
+        while (m_written < piece.Size()) {
+            const std::string_view next = piece.At(m_written, piece.Size() - m_written);
+            const ssize_t n = ::write(m_terminal.MasterFd(), next.data(), next.size());
             if (n > 0) {
                 m_written += static_cast<std::size_t>(n);
             } else if (n < 0 && errno == EINTR) {

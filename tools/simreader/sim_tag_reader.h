@@ -4,11 +4,10 @@
 // Threads: the owner (any thread, usually a test) constructs, scripts, reads the records and
 // destroys; one serving thread, started by the constructor and joined by the destructor, does
 // every read and write on the terminal.
-// - m_tag, m_scripts: written by the owner (setters, Script) and by the serving thread (commands,
-//   taking the next script), always under m_mutex.
+// - m_tag, m_scripts, m_unsolicited: written by the owner (setters, Script, Send) and by the
+//   serving thread (commands, taking the next script or the bytes to send), always under m_mutex.
 // - m_frames, m_received, m_hungUp, m_lineFull: written by the serving thread alone, under m_mutex,
-// with
-//   m_changed notified after each change; the owner reads them under m_mutex.
+//   with m_changed notified after each change; the owner reads (and forgets) them under m_mutex.
 // - m_terminal, m_timer, m_splitter, m_output, m_written, m_waitingForRoom, m_hangUpFrom: the
 //   serving thread's alone once it runs. The terminal's device path and link are fixed before the
 //   thread starts and are read from any thread.
@@ -68,6 +67,11 @@ class SimTagReader {
     // Queues how the next frame not yet scripted is answered; unscripted frames get the device's
     // own answer.
     void Script(Reply reply);
+    // Bytes the device sends of its own accord (chatter), behind whatever it is sending already;
+    // Flood sends `count` bytes of FloodBytes so, which it makes as they go out (a flood of
+    // megabytes costs no memory). Nothing goes out once it has hung up.
+    void Send(std::string bytes);
+    void Flood(std::size_t count);
 
     TagState Tag() const;
     void SetTag(TagState tag);
@@ -77,6 +81,8 @@ class SimTagReader {
     std::string Received() const;
     // True once at least `count` frames have arrived; false when `timeout` passed first.
     bool WaitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Empties both records, so that a long run does not keep every frame and byte it received.
+    void ForgetRecords();
 
     // A device that takes no more bytes (flow control held, a full line): while deaf, nothing is
     // read from the terminal, whose buffer is full when this returns, so the program's writes
@@ -95,6 +101,7 @@ class SimTagReader {
     void Serve();
     void Signal();
     void ReadAvailable();
+    void TakeUnsolicited();
     void FollowDeafness();
     void Answer(const std::string& frame, std::chrono::steady_clock::time_point arrived);
     void WriteDue();
@@ -112,6 +119,7 @@ class SimTagReader {
     mutable std::condition_variable m_changed;
     TagState m_tag;
     std::deque<Reply> m_scripts;
+    std::vector<Piece> m_unsolicited;  // their due times are set when they are taken
     std::vector<Frame> m_frames;
     std::string m_received;
     bool m_hungUp = false;

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 
+#include "platform/qt/heap_policy.h"
 #include "platform/qt/quit_on_signal.h"
 #include "platform/qt/window_services.h"
 
 namespace platform {
 int AppMain(int argc, char** argv) {
+    KeepLargeBlocksOffTheHeap();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QtWindowServices services;

@@ -1,6 +1,8 @@
 #include "platform/qt/window_services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
@@ -51,9 +53,13 @@ void QtWindowPoster::SendToAll(std::uint32_t message) {
 namespace {
 
 // An OK-only box without an icon of its own shows the exclamation mark, as the framework's does.
+// Its button carries no image, as the framework's does not either: where the style gives dialog
+// buttons images, each box would make a new one, and Qt's pixmap cache would keep every box's
+// copy long after the box is gone, up to its limit of 10 MiB.
 QMessageBox* MakeBox(const std::string& text) {
     auto* box = new QMessageBox(QMessageBox::Warning, QApplication::applicationName(),
                                 QString::fromStdString(text), QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->setIcon(QIcon());
     box->setAttribute(Qt::WA_DeleteOnClose);
     return box;
 }
