@@ -8,7 +8,7 @@
 #include <fstream>
 #include <map>
 
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 #include "tag_fixture.h"
 
 namespace clitest {

@@ -11,7 +11,7 @@
 #include <future>
 
 #include "channel_fixture.h"
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 #include "support/process_counts.h"
 #include "support/wait_until.h"
 

@@ -16,7 +16,7 @@
 #include <QApplication>
 
 #include "dialog_fixture.h"
-#include "platform/device_users_linux.h"
+#include "platform/linux/device_users.h"
 #include "platform/serial_device.h"
 #include "res/resource.h"
 #include "simreader/reply.h"

@@ -19,14 +19,14 @@
 #include "platform/event_pump.h"
 #include "platform/serial_device.h"
 #include "platform/win32/window_services_win32.h"
-#include "platform/win32/wire_text_win32.h"
+#include "platform/windows/wire_text.h"
 #include "res/resource.h"
 #include "support/wait_until.h"
 #include "ui/mirovan_dlg.h"
 
 // After our own headers: its macros would rewrite their names.
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/unique_handle.h"
+#include "platform/windows/win32_api.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "support/wait_until.h"
 
 // After our own headers: its macros would rewrite their names.
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/win32/wire_text_win32.h"
+#include "platform/windows/wire_text.h"
 
 // After our own headers: its macros would rewrite their names.
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace {
 

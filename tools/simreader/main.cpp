@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 #include "simreader/sim_tag_reader.h"
 #include "simreader/stale_links.h"
 #include "simreader/unique_fd.h"

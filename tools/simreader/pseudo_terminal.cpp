@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 
 namespace sim {
 namespace {

@@ -1,12 +1,12 @@
 #pragma once
-// Ends the program cleanly when the system asks it to quit (see platform/quit_signals.h): every
-// window hears WM_ENDSESSION on the window's thread, so that it can let go of what it holds (an
-// open port, and with it the port's exclusivity and the watch thread), then every message loop
+// Ends the program cleanly when the system asks it to quit (see platform/linux/quit_signals.h):
+// every window hears WM_ENDSESSION on the window's thread, so that it can let go of what it holds
+// (an open port, and with it the port's exclusivity and the watch thread), then every message loop
 // ends and the entry point returns 0.
 
 #include <QSocketNotifier>
 
-#include "platform/quit_signals.h"
+#include "platform/linux/quit_signals.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #include "platform/app.h"
 
-#include "platform/win32/win32_api.h"
 #include "platform/win32/window_services_win32.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform {
 

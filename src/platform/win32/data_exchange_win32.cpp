@@ -3,8 +3,8 @@
 #include "gui/dialog.h"
 #include "platform/message_box.h"
 #include "platform/win32/edit_limit_win32.h"
-#include "platform/win32/win32_api.h"
-#include "platform/win32/wire_text_win32.h"
+#include "platform/windows/win32_api.h"
+#include "platform/windows/wire_text.h"
 
 namespace platform {
 

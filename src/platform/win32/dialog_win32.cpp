@@ -6,8 +6,8 @@
 
 #include "platform/win32/dialog_template_win32.h"
 #include "platform/win32/dialogs.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/win32_api.h"
 #include "res/dialog_template.h"
 
 namespace platform {

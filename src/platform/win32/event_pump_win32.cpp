@@ -1,7 +1,7 @@
 #include "platform/event_pump.h"
 
 #include "gui/dialog.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform {
 namespace {

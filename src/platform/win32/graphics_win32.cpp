@@ -1,7 +1,7 @@
 #include "gui/graphics.h"
 
 #include "gui/dialog.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 #include "res/resource_rc.h"
 
 namespace platform {

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/win32/dialogs.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform::win32 {
 namespace {

@@ -6,7 +6,7 @@
 // waveOutReset before it is unprepared: the device may not read freed samples.
 
 #include "platform/tone_device.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/windows/unique_handle.h"
 
 namespace platform::tone {
 namespace {

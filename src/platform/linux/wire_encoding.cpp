@@ -1,7 +1,7 @@
 // The wire's text on Linux is UTF-8, as the operator's files and terminals are.
 
-#include "platform/utf8.h"
 #include "platform/wire_encoding.h"
+#include "platform/utf8.h"
 
 namespace platform {
 

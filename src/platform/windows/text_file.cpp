@@ -4,8 +4,8 @@
 // instead of following it; the attribute check then refuses it before anything is written.
 
 #include "platform/text_file.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/windows/unique_handle.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "platform/journal_file.h"
 #include "platform/serial_error.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform::win32 {
 

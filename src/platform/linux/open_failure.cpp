@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/device_map.h"
-#include "platform/device_users_linux.h"
+#include "platform/linux/device_map.h"
+#include "platform/linux/device_users.h"
 #include "platform/open_failure.h"
 
 namespace platform {

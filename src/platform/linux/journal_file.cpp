@@ -1,6 +1,6 @@
 // The journal on POSIX: O_APPEND puts every record at the end, one write(2) per record, and
 // fdatasync makes it durable. A file-size limit would send SIGXFSZ, whose default ends the
-// process mid-record; the program ignores it (see console_posix.cpp), so write fails with EFBIG
+// process mid-record; the program ignores it (see console.cpp), so write fails with EFBIG
 // and the caller hears the reason.
 
 #include <fcntl.h>

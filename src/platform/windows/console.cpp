@@ -20,7 +20,7 @@
 
 #include "platform/console.h"
 #include "platform/input_lines.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/windows/unique_handle.h"
 
 namespace platform {
 namespace {

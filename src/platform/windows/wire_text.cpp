@@ -1,7 +1,7 @@
-#include "platform/win32/wire_text_win32.h"
+#include "platform/windows/wire_text.h"
 
 #include "platform/utf8.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #include <filesystem>
 
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 #include "platform/port_devices.h"
 
 namespace platform {

@@ -36,8 +36,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/device_map.h"
-#include "platform/device_users_linux.h"
+#include "platform/linux/device_map.h"
+#include "platform/linux/device_users.h"
 #include "platform/serial_call_count.h"
 #include "platform/serial_device.h"
 

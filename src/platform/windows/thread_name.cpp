@@ -2,8 +2,8 @@
 // still starts on older systems, where the thread simply stays unnamed.
 
 #include "platform/thread_name.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform {
 

@@ -8,8 +8,8 @@
 // on a hung-up pseudo-terminal.
 
 #include "platform/serial_error.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_api.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/win32_api.h"
 
 namespace platform {
 namespace {

@@ -37,8 +37,8 @@
 
 #include "platform/serial_call_count.h"
 #include "platform/serial_device.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/windows/unique_handle.h"
+#include "platform/windows/wide_text.h"
 
 namespace platform {
 namespace {

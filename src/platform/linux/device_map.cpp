@@ -1,4 +1,4 @@
-#include "platform/device_map.h"
+#include "platform/linux/device_map.h"
 
 #include <cstdlib>
 

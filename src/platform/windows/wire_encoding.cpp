@@ -1,10 +1,10 @@
 // The wire's text on Windows is in the ANSI code page, through the same conversions as the
-// window's boxes (wire_text_win32.h), so that velmora-tag and the window agree byte for byte.
+// window's boxes (wire_text.h), so that velmora-tag and the window agree byte for byte.
 
-#include "platform/utf8.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/wire_text_win32.h"
 #include "platform/wire_encoding.h"
+#include "platform/utf8.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/wire_text.h"
 
 namespace platform {
 namespace {

@@ -13,7 +13,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "platform/quit_signals.h"
+#include "platform/linux/quit_signals.h"
 
 namespace platform {
 namespace {

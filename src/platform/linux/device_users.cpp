@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "platform/device_users_linux.h"
+#include "platform/linux/device_users.h"
 
 namespace platform {
 namespace {
