@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "platform/qt/native.h"
 #include "res/resource.h"
 
 namespace bench {
@@ -12,7 +13,6 @@ namespace bench {
 DialogSession::DialogSession() {
     m_dlg = std::make_unique<CMirovanDlg>();
     m_dlg->Create();
-    m_dlg->show();
     m_deadlineTick.start(std::chrono::milliseconds(100));
     QCoreApplication::processEvents();
 }
@@ -22,7 +22,7 @@ DialogSession::~DialogSession() {
 }
 
 void DialogSession::OpenComOne() {
-    qobject_cast<QComboBox*>(m_dlg->GetDlgItem(IDC_COMBO_PORT))->setCurrentIndex(0);
+    platform::qt::DlgItem<QComboBox>(*m_dlg, IDC_COMBO_PORT)->setCurrentIndex(0);
     Click(IDC_BTN_OPEN);
     if (m_dlg->m_comm.m_bConnected.load() != 1) {
         throw std::runtime_error("OPEN failed: " + m_dlg->m_comm.m_openError.text);
@@ -30,7 +30,7 @@ void DialogSession::OpenComOne() {
 }
 
 void DialogSession::Click(int id) {
-    qobject_cast<QAbstractButton*>(m_dlg->GetDlgItem(id))->click();
+    platform::qt::DlgItem<QAbstractButton>(*m_dlg, id)->click();
 }
 
 }  // namespace bench

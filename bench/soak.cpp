@@ -27,6 +27,7 @@
 #include "gui_support/recording_tones.h"
 #include "memory_trend.h"
 #include "operator_hand.h"
+#include "platform/qt/native.h"
 #include "res/resource.h"
 #include "soak_device.h"
 #include "tag/received_text.h"
@@ -87,17 +88,16 @@ class SoakRun {
           m_hand([this] { return Between(100, 700); }),
           m_trend(kWarmUpMinutes) {
         m_dlg.Create();
-        m_dlg.show();
         QLineEdit* status = Edit(IDC_EDIT_STATUS);
         status->setText(QString(status->maxLength(), u'.'));
-        qobject_cast<QComboBox*>(m_dlg.GetDlgItem(IDC_COMBO_PORT))->setCurrentIndex(0);
+        platform::qt::DlgItem<QComboBox>(m_dlg, IDC_COMBO_PORT)->setCurrentIndex(0);
     }
 
     void Run(Table& table);
 
   private:
-    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(m_dlg.GetDlgItem(id)); }
-    void Click(int id) { qobject_cast<QAbstractButton*>(m_dlg.GetDlgItem(id))->click(); }
+    QLineEdit* Edit(int id) { return platform::qt::DlgItem<QLineEdit>(m_dlg, id); }
+    void Click(int id) { platform::qt::DlgItem<QAbstractButton>(m_dlg, id)->click(); }
     std::chrono::milliseconds Between(int fromMs, int toMs) {
         return std::chrono::milliseconds(
             std::uniform_int_distribution<int>(fromMs, toMs)(m_random));

@@ -1,5 +1,5 @@
 // The framework's default answers of a dialog, the same on every window backend: each backend
-// library compiles this file against its own gui/dialog.h.
+// library compiles this file beside its own implementation of the dialog.
 
 #include "gui/data_exchange.h"
 #include "gui/dialog.h"

@@ -236,8 +236,8 @@ TEST_F(FloodTest, MegabytesWhileIdleCostAHandfulOfBoxesAndNoMemory) {
     while (QMessageBox* box = ShownBuffFullBox()) {
         box->button(QMessageBox::Ok)->click();
     }
-    m_dlg->close();
-    EXPECT_FALSE(m_dlg->isVisible());
+    Window().close();
+    EXPECT_FALSE(Window().isVisible());
     platform::InstallMessageBox(m_boxes.get());
 }
 

@@ -27,7 +27,6 @@ void DialogTest::SetUp() {
     m_tones = std::make_unique<RecordingTones>();
     m_dlg = std::make_unique<CMirovanDlg>();
     m_dlg->Create();
-    m_dlg->show();
     QApplication::processEvents();
 }
 
@@ -49,7 +48,7 @@ sim::SimTagReader& DialogTest::StartReader(const std::string& portName) {
 }
 
 QWidget* DialogTest::Item(int id) const {
-    return m_dlg->GetDlgItem(id);
+    return platform::qt::DlgItem(*m_dlg, id);
 }
 
 void DialogTest::Click(int id) {
@@ -113,7 +112,7 @@ void OpenPortDialogTest::SetUp() {
 }
 
 void OpenPortDialogTest::During(std::chrono::milliseconds delay, std::function<void()> action) {
-    QTimer::singleShot(delay, m_dlg.get(), std::move(action));
+    QTimer::singleShot(delay, &Window(), std::move(action));
 }
 
 }  // namespace testsupport

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/native.h"
 #include "recording_tones.h"
 #include "simreader/sim_tag_reader.h"
 #include "support/recording_message_box.h"
@@ -39,6 +40,8 @@ class DialogTest : public ::testing::Test {
     sim::SimTagReader& StartReader(const std::string& portName = "COM1");
 
     QWidget* Item(int id) const;
+    // The dialog's window, for what only the window system can do to it.
+    QDialog& Window() const { return platform::qt::Window(*m_dlg); }
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(Item(id)); }
     QComboBox* Combo(int id) const { return qobject_cast<QComboBox*>(Item(id)); }
     QAbstractButton* ButtonItem(int id) const { return qobject_cast<QAbstractButton*>(Item(id)); }

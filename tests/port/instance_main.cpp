@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/app.h"
+#include "platform/qt/native.h"
 #include "res/resource.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
@@ -21,7 +22,7 @@ class InstanceApp : public platform::App {
     bool InitInstance() override {
         CMirovanDlg dlg;
         QTimer::singleShot(0, [&dlg] {
-            qobject_cast<QAbstractButton*>(dlg.GetDlgItem(IDC_BTN_OPEN))->click();
+            platform::qt::DlgItem<QAbstractButton>(dlg, IDC_BTN_OPEN)->click();
             if (dlg.m_comm.m_bConnected != 0) {
                 std::puts("open");
                 std::fflush(stdout);

@@ -131,7 +131,7 @@ TEST_F(BuiltDialog, ClientAreaAndControlsAreLaidOutInConvertedDialogUnits) {
             EXPECT_EQ(widget->width(), Pixels(control).width());
             EXPECT_LT(widget->height(), Pixels(control).height());  // the list drops below
         } else if (control.imageId != 0) {
-            EXPECT_EQ(widget->size(), platform::LoadBitmap(control.imageId).size());
+            EXPECT_EQ(widget->size(), platform::LoadPixmap(control.imageId).size());
         } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             // One-line labels show their whole text, however wide the font sets it.
             EXPECT_EQ(widget->height(), Pixels(control).height());
@@ -274,7 +274,7 @@ TEST(DialogBuilder, StaticTextShowsAmpersandsAndWrapsAsWindowsDoes) {
 
 TEST(DialogBuilder, ButtonImageShowsAtItsOwnSizeAndCanBeTakenAway) {
     QPushButton button;
-    platform::SetButtonImage(&button, platform::LoadBitmap(IDB_TAG_READ));
+    platform::SetButtonImage(&button, platform::LoadPixmap(IDB_TAG_READ));
     EXPECT_FALSE(button.icon().isNull());
     EXPECT_EQ(button.iconSize(), QSize(95, 36));
     platform::SetButtonImage(&button, QPixmap());

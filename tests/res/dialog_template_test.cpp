@@ -43,7 +43,7 @@ TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
     for (const res::ControlTemplate& control : Main().controls) {
         if (control.cls == ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP) {
             ++pictures;
-            EXPECT_FALSE(platform::LoadBitmap(control.imageId).isNull()) << control.imageId;
+            EXPECT_FALSE(platform::LoadPixmap(control.imageId).isNull()) << control.imageId;
         } else {
             EXPECT_EQ(control.imageId, 0) << control.id;
         }

@@ -13,6 +13,7 @@
 
 #include "gui/graphics.h"
 #include "platform/qt/images.h"
+#include "platform/qt/native.h"
 #include "res/resource.h"
 
 namespace {
@@ -66,19 +67,19 @@ TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
         EXPECT_EQ(U16(bytes, 28), 24u);
         EXPECT_EQ(U32(bytes, 30), 0u);  // BI_RGB
         EXPECT_EQ(bytes.size(), 54 + rowBytes * bitmap.height);
-        EXPECT_EQ(platform::LoadBitmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
+        EXPECT_EQ(platform::LoadPixmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
     }
 }
 
 TEST(Bitmaps, IdentifiersThatAreNoBitmapLoadNothing) {
     for (int id : {0, IDR_MAINFRAME, IDD_MAIN, IDB_LAMP_OFF + 1}) {
         EXPECT_TRUE(platform::BitmapPath(id).isEmpty()) << id;
-        EXPECT_TRUE(platform::LoadBitmap(id).isNull()) << id;
+        EXPECT_TRUE(platform::LoadBitmap(id).IsNull()) << id;
     }
 }
 
 QRgb Pixel(int id, int x, int y) {
-    return platform::LoadBitmap(id).toImage().pixel(x, y) & 0xFFFFFF;
+    return platform::LoadPixmap(id).toImage().pixel(x, y) & 0xFFFFFF;
 }
 
 TEST(Bitmaps, FramesAndLinesHaveTheirColours) {
@@ -106,7 +107,7 @@ TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
     for (int id :
          {IDB_OPEN, IDB_CLOSE, IDB_CANCEL_TAG, IDB_START_TAG, IDB_TAG_READ, IDB_TAG_WRITE}) {
         SCOPED_TRACE(id);
-        const QImage image = platform::LoadBitmap(id).toImage();
+        const QImage image = platform::LoadPixmap(id).toImage();
         int ink = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
@@ -154,7 +155,7 @@ TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
             EXPECT_EQ(ico.pixel(x, y), png.pixel(x, y)) << x << "," << y;
         }
     }
-    const QIcon icon = platform::LoadAppIcon();
+    const QIcon icon = platform::qt::ToQIcon(platform::LoadAppIcon());
     EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
     EXPECT_EQ(QImage(QString::fromLatin1(platform::kAppIconPng256Path)).size(), QSize(256, 256));
 }

@@ -155,15 +155,15 @@ TEST_F(TagIntegrityTest, ADeviceThatStopsTakingBytesNeverHoldsTheWindow) {
 // frame, the port closed and the dialog ended as Cancel ends it.
 TEST_F(TagIntegrityTest, ClosingTheWindowEndsTheOperationAtItsNextStep) {
     int result = -1;
-    QObject::connect(m_dlg.get(), &QDialog::finished, [&](int code) { result = code; });
+    QObject::connect(&Window(), &QDialog::finished, [&](int code) { result = code; });
     SetFields("home.kr", "T1");
-    During(200ms, [this] { m_dlg->close(); });
+    During(200ms, [this] { Window().close(); });
     const Timed write = TimedClick(IDC_BTN_WRITE);
     EXPECT_LT(write.took, 900ms) << "the wait ends with the close request";
     EXPECT_EQ(FrameBytes(), std::vector{Frame("Uhome.kr")});
     EXPECT_TRUE(m_boxes->Texts().empty());
     EXPECT_EQ(m_dlg->m_comm.m_bConnected, 0);
-    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_FALSE(Window().isVisible());
     EXPECT_EQ(result, platform::kIdCancel);
 }
 

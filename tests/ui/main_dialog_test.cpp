@@ -24,8 +24,8 @@ class MainDialogTest : public DialogTest {
   protected:
     // The widget that has the focus after each of `presses` Tab keys.
     std::vector<QWidget*> TabWalk(QWidget* from, int presses) {
-        m_dlg->activateWindow();
-        QApplication::setActiveWindow(m_dlg.get());
+        Window().activateWindow();
+        QApplication::setActiveWindow(&Window());
         from->setFocus(Qt::OtherFocusReason);
         std::vector<QWidget*> visited;
         for (int i = 0; i < presses; ++i) {
@@ -52,9 +52,9 @@ TEST_F(MainDialogTest, FirstShowOffersComOneAndKeepsTheTagGroupDisabled) {
         EXPECT_FALSE(Item(id)->accessibleName().isEmpty()) << id;
     }
     EXPECT_EQ(m_dlg->GetSafeHwnd(), g_hMainWnd.load());
-    EXPECT_FALSE(m_dlg->windowIcon().isNull());
-    EXPECT_EQ(m_dlg->OnQueryDragIcon().pixmap(32).toImage(),
-              m_dlg->windowIcon().pixmap(32).toImage());
+    EXPECT_FALSE(Window().windowIcon().isNull());
+    EXPECT_EQ(platform::qt::ToQIcon(m_dlg->OnQueryDragIcon()).pixmap(32).toImage(),
+              Window().windowIcon().pixmap(32).toImage());
 }
 
 TEST_F(MainDialogTest, HiddenControlsNeverShow) {
@@ -62,8 +62,8 @@ TEST_F(MainDialogTest, HiddenControlsNeverShow) {
                           IDC_COMBO_PARITY, IDC_EDIT_SPARE1,    IDC_EDIT_SPARE2,
                           IDC_EDIT_STATUS,  IDC_STATIC_LAMP,    IDOK};
     m_dlg->SetTagControlsEnabled(true);
-    m_dlg->hide();
-    m_dlg->show();
+    Window().hide();
+    Window().show();
     for (int id : hidden) {
         ASSERT_NE(Item(id), nullptr) << id;
         EXPECT_FALSE(Item(id)->isVisible()) << id;
@@ -149,8 +149,8 @@ TEST_F(MainDialogTest, FailedExchangeWarnsFocusesTheBoxAndLeavesLaterMembers) {
     m_dlg->UpdateData(false);
     Edit(IDC_EDIT_TABLE_INFO)->setText("after");
     qobject_cast<QCheckBox*>(Item(IDC_CHK_LOCK))->setChecked(true);
-    m_dlg->activateWindow();
-    QApplication::setActiveWindow(m_dlg.get());
+    Window().activateWindow();
+    QApplication::setActiveWindow(&Window());
 
     EXPECT_FALSE(m_dlg->UpdateData(true));
     EXPECT_EQ(m_boxes->Texts().size(), 1u);
@@ -163,8 +163,8 @@ TEST_F(MainDialogTest, FailedExchangeWarnsFocusesTheBoxAndLeavesLaterMembers) {
 TEST_F(MainDialogTest, EnterAndEscapeDoNothingInAnyControl) {
     StartReader("COM1");
     m_dlg->SetTagControlsEnabled(true);
-    m_dlg->activateWindow();
-    QApplication::setActiveWindow(m_dlg.get());
+    Window().activateWindow();
+    QApplication::setActiveWindow(&Window());
     for (int id : {IDC_BTN_OPEN, IDC_COMBO_PORT, IDC_BTN_CLOSE, IDC_EDIT_HOMEPAGE, IDC_CHK_LOCK,
                    IDC_EDIT_TABLE_INFO, IDC_BTN_READ, IDC_BTN_START_TAG, IDC_BTN_CANCEL_TAG,
                    IDC_BTN_WRITE}) {
@@ -172,7 +172,7 @@ TEST_F(MainDialogTest, EnterAndEscapeDoNothingInAnyControl) {
         QTest::keyClick(Item(id), Qt::Key_Return);
         QTest::keyClick(Item(id), Qt::Key_Enter);
         QTest::keyClick(Item(id), Qt::Key_Escape);
-        EXPECT_TRUE(m_dlg->isVisible()) << id;
+        EXPECT_TRUE(Window().isVisible()) << id;
     }
     EXPECT_TRUE(StatusText().empty()) << "no button was pressed";
     EXPECT_TRUE(m_boxes->Texts().empty());
@@ -181,7 +181,8 @@ TEST_F(MainDialogTest, EnterAndEscapeDoNothingInAnyControl) {
 }
 
 TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAndOpensTheAboutBox) {
-    const QList<QAction*> actions = m_dlg->GetSystemMenu(false)->Menu().actions();
+    ASSERT_NE(m_dlg->GetSystemMenu(false), nullptr);
+    const QList<QAction*> actions = platform::qt::SystemMenuOf(*m_dlg).actions();
     ASSERT_GE(actions.size(), 2);
     EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
     EXPECT_EQ(actions.back()->text(), "Velmora Info(&A)...");
@@ -198,15 +199,15 @@ TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAndOpensTheAboutBox) {
         m_dlg->OnSysCommand(command, 0);
         EXPECT_EQ(caption, "  Velmora INFO.");
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-        EXPECT_TRUE(m_dlg->isVisible());
+        EXPECT_TRUE(Window().isVisible());
     }
 }
 
 TEST_F(MainDialogTest, SystemMenuOpensFromTheMouseAndTheKeyboard) {
-    QMenu& menu = m_dlg->GetSystemMenu(false)->Menu();
+    QMenu& menu = platform::qt::SystemMenuOf(*m_dlg);
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            m_dlg->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(m_dlg.get(), &click);
+                            Window().mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&Window(), &click);
     EXPECT_TRUE(menu.isVisible()) << "right-click on a free area";
     menu.hide();
     QTest::keyClick(Item(IDC_BTN_OPEN), Qt::Key_F10, Qt::ShiftModifier);
@@ -236,8 +237,8 @@ TEST(MessageBoxes, AreModalWithOkOnlyAndTheApplicationsName) {
 
 TEST_F(MainDialogTest, CloseCommandEndsTheDialogWithCancel) {
     m_dlg->OnSysCommand(platform::SC_CLOSE, 0);
-    EXPECT_FALSE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->result(), IDCANCEL);
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_EQ(m_dlg->Result(), IDCANCEL);
 }
 
 TEST(IconicPaint, IconIsCentredWithTruncatingDivision) {
@@ -251,8 +252,8 @@ TEST_F(MainDialogTest, LeavingWithThePortOpenEndsTheWatchThread) {
     ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
     EXPECT_TRUE(testsupport::WaitUntil([] { return testsupport::WatchThreadCount() == 1; }));
 
-    m_dlg->close();
-    EXPECT_FALSE(m_dlg->isVisible());
+    Window().close();
+    EXPECT_FALSE(Window().isVisible());
     m_dlg.reset();
     EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
 }

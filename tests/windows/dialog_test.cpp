@@ -18,6 +18,7 @@
 #include "gui_support/recording_tones.h"
 #include "platform/event_pump.h"
 #include "platform/serial_device.h"
+#include "platform/win32/dialogs.h"
 #include "platform/win32/window_services_win32.h"
 #include "platform/windows/wire_text.h"
 #include "res/resource.h"
@@ -140,10 +141,10 @@ class Win32MainDialog : public ::testing::Test {
         m_dlg.Create();
     }
 
-    HWND Item(int id) const { return GetDlgItem(m_dlg.Window(), id); }
+    HWND Item(int id) const { return GetDlgItem(platform::win32::Window(m_dlg), id); }
     std::wstring ItemText(int id) const {
         wchar_t buffer[256] = {};
-        GetDlgItemTextW(m_dlg.Window(), id, buffer, 256);
+        GetDlgItemTextW(platform::win32::Window(m_dlg), id, buffer, 256);
         return buffer;
     }
     void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
@@ -187,7 +188,7 @@ TEST_F(Win32MainDialog, OpensReadsWritesAndReadsBackOnCom7) {
     Click(IDC_BTN_START_TAG);
     EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"START");
     EXPECT_EQ(ItemText(IDC_EDIT_HOMEPAGE), L"");
-    SetDlgItemTextW(m_dlg.Window(), IDC_EDIT_HOMEPAGE, L"http://example.org/tag");
+    SetDlgItemTextW(platform::win32::Window(m_dlg), IDC_EDIT_HOMEPAGE, L"http://example.org/tag");
     Click(IDC_BTN_WRITE);
     const std::vector<SeenBox> seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 2u);
@@ -195,7 +196,7 @@ TEST_F(Win32MainDialog, OpensReadsWritesAndReadsBackOnCom7) {
     EXPECT_EQ(seen[1].text, L"TABLE INFO WRITE SUCCESS.");
     for (const SeenBox& box : seen) {
         EXPECT_EQ(box.caption, L"dialog_tests");
-        EXPECT_EQ(box.owner, m_dlg.Window());
+        EXPECT_EQ(box.owner, platform::win32::Window(m_dlg));
         EXPECT_TRUE(box.exclamation);
     }
 
@@ -259,7 +260,7 @@ TEST_F(Win32MainDialog, AVanishedDeviceClosesThePortSaysSoAndOpenRecovers) {
         EXPECT_EQ(shown.back().text,
                   L"The device on COM9 is gone (unplugged or hung up).\nThe port is closed; "
                   L"press OPEN once the device is back.");
-        EXPECT_EQ(shown.back().owner, m_dlg.Window());
+        EXPECT_EQ(shown.back().owner, platform::win32::Window(m_dlg));
         EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMBO_PORT)));
         EXPECT_FALSE(IsWindowEnabled(Item(IDC_BTN_READ)));
         EXPECT_FALSE(TagControlsEnabled());
@@ -286,30 +287,30 @@ TEST_F(Win32MainDialog, WindowShellIsTheRealOne) {
         EXPECT_NE(SendMessageW(Item(id), BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << id;
         EXPECT_FALSE(Text(Item(id)).empty()) << "a screen reader's name for " << id;
     }
-    HMENU menu = GetSystemMenu(m_dlg.Window(), FALSE);
+    HMENU menu = GetSystemMenu(platform::win32::Window(m_dlg), FALSE);
     const int last = GetMenuItemCount(menu) - 1;
     wchar_t item[64] = {};
     GetMenuStringW(menu, last, item, 64, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(item), L"Velmora Info(&A)...");
     EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(IDM_ABOUTBOX));
 
-    const auto dragIcon = SendMessageW(m_dlg.Window(), WM_QUERYDRAGICON, 0, 0);
+    const auto dragIcon = SendMessageW(platform::win32::Window(m_dlg), WM_QUERYDRAGICON, 0, 0);
     EXPECT_NE(dragIcon, 0);
-    EXPECT_EQ(dragIcon, SendMessageW(m_dlg.Window(), WM_GETICON, ICON_BIG, 0));
-    EXPECT_EQ(Text(m_dlg.Window()), L"::: Brelix - Velmora 2.0  :::");
+    EXPECT_EQ(dragIcon, SendMessageW(platform::win32::Window(m_dlg), WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(Text(platform::win32::Window(m_dlg)), L"::: Brelix - Velmora 2.0  :::");
     EXPECT_EQ(SendMessageW(Item(IDC_COMBO_PORT), CB_GETCOUNT, 0, 0), 50);
 
     // Escape and Enter go nowhere; the close box ends the dialog with Cancel.
     SetFocus(Item(IDC_EDIT_HOMEPAGE));
     for (WPARAM key : {platform::VK_ESCAPE, platform::VK_RETURN}) {
         MSG message{Item(IDC_EDIT_HOMEPAGE), platform::WM_KEYDOWN, key, 0, 0, {}};
-        platform::Dialog::RouteMessage(message);
+        platform::win32::RouteMessage(message);
         EXPECT_FALSE(m_dlg.Ended());
     }
-    SendMessageW(m_dlg.Window(), WM_SYSCOMMAND, platform::SC_CLOSE, 0);
+    SendMessageW(platform::win32::Window(m_dlg), WM_SYSCOMMAND, platform::SC_CLOSE, 0);
     EXPECT_TRUE(m_dlg.Ended());
     EXPECT_EQ(m_dlg.Result(), IDCANCEL);
-    EXPECT_FALSE(IsWindowVisible(m_dlg.Window()));
+    EXPECT_FALSE(IsWindowVisible(platform::win32::Window(m_dlg)));
 }
 
 // Typing one character at a time, as the keyboard would.
@@ -334,11 +335,11 @@ TEST_F(Win32MainDialog, EditBoxesTakeWhatTheTagHoldsAndNothingElse) {
     EXPECT_EQ(ItemText(IDC_EDIT_TABLE_INFO), L"TABLE-12345Z");
 
     // A paste inserts what fits, without the frame's bytes; the program's own text goes in whole.
-    SetDlgItemTextW(m_dlg.Window(), IDC_EDIT_TABLE_INFO, L"");
+    SetDlgItemTextW(platform::win32::Window(m_dlg), IDC_EDIT_TABLE_INFO, L"");
     const std::wstring pasted =
         L"AB\x04"
         L"CDEFGHIJKLMNOP";
-    ASSERT_TRUE(OpenClipboard(m_dlg.Window()));
+    ASSERT_TRUE(OpenClipboard(platform::win32::Window(m_dlg)));
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
     std::copy_n(pasted.c_str(), pasted.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));

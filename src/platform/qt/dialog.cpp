@@ -5,8 +5,10 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 
 #include "platform/qt/dialog_builder.h"
+#include "platform/qt/native.h"
 #include "platform/qt/window_services.h"
 #include "res/dialog_template.h"
 
@@ -37,104 +39,207 @@ constexpr char kCommandProperty[] = "sysCommand";
 
 }  // namespace
 
-SystemMenu::SystemMenu(QWidget* owner) : m_menu(owner) {
-    AppendItem(SC_MINIMIZE, "Minimize");
-    AppendItem(SC_CLOSE, "Close\tAlt+F4");
-}
+// The dialog's window: Qt's events become the framework's calls on the dialog that owns it.
+struct Dialog::Impl : QDialog {
+    Impl(Dialog& owner, int templateId, ParentWindow parent)
+        : QDialog(parent != nullptr ? &parent->Native() : nullptr),
+          m_owner(&owner),
+          m_templateId(templateId),
+          m_systemMenu(this) {
+        AddMenuItem(SC_MINIMIZE, "Minimize");
+        AddMenuItem(SC_CLOSE, "Close\tAlt+F4");
+        connect(&m_systemMenu, &QMenu::triggered, this, [this](QAction* action) {
+            if (m_owner != nullptr) {
+                m_owner->OnSysCommand(action->property(kCommandProperty).toUInt(), 0);
+            }
+        });
+    }
+
+    void AddMenuItem(unsigned id, const std::string& text) {
+        QAction* action = m_systemMenu.addAction(QString::fromStdString(text));
+        action->setProperty(kCommandProperty, id);
+    }
+
+    // The window and its controls, registered for posts and keys, and OnInitDialog; not shown.
+    void Build() {
+        if (const res::DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId)) {
+            m_controls = BuildDialog(*dialogTemplate, this);
+        }
+        for (const DialogControls::Entry& entry : m_controls.InOrder()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(entry.widget)) {
+                const int id = entry.id;
+                connect(button, &QAbstractButton::clicked, this, [this, id] { Command(id); });
+            }
+        }
+        m_handle = QtWindowServices::Poster().Register(this);
+        qApp->installEventFilter(this);
+        m_ended = false;
+        m_owner->OnInitDialog();
+    }
+
+    void Unregister() {
+        if (m_handle != nullptr) {
+            qApp->removeEventFilter(this);
+            QtWindowServices::Poster().Unregister(m_handle);
+            m_handle = nullptr;
+        }
+    }
+
+    // Nothing reaches a dialog that is being destroyed.
+    void Command(int id) {
+        if (m_owner != nullptr) {
+            m_owner->OnCommand(id);
+        }
+    }
+
+    void done(int result) override {
+        m_ended = true;
+        QDialog::done(result);
+    }
+
+    bool event(QEvent* event) override {
+        if (event->type() == PostedMessageEvent::EventType()) {
+            if (m_owner != nullptr) {
+                m_owner->OnWindowMessage(static_cast<PostedMessageEvent*>(event)->Message());
+            }
+            return true;
+        }
+        return QDialog::event(event);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || m_owner == nullptr) {
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != this) {
+            return false;
+        }
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            m_systemMenu.popup(mapToGlobal(QPoint(0, 0)));
+            return true;
+        }
+        return m_owner->PreTranslateMessage(Msg{WM_KEYDOWN, VirtualKey(key->key())});
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        if (m_owner != nullptr) {
+            m_owner->OnPaint();
+        }
+    }
+
+    void closeEvent(QCloseEvent* event) override {
+        if (m_owner != nullptr) {
+            m_owner->OnClose();
+        }
+        if (isVisible()) {
+            event->ignore();
+        } else {
+            event->accept();
+        }
+    }
+
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        m_systemMenu.popup(event->globalPos());
+    }
+
+    void reject() override { Command(kIdCancel); }
+    void accept() override { Command(kIdOk); }
+
+    Dialog* m_owner;
+    int m_templateId;
+    WindowHandle m_handle = nullptr;
+    DialogControls m_controls;
+    QMenu m_systemMenu;
+    bool m_ended = false;
+};
 
 void SystemMenu::AppendSeparator() {
-    m_menu.addSeparator();
+    m_owner.Native().m_systemMenu.addSeparator();
 }
 
 void SystemMenu::AppendItem(unsigned id, const std::string& text) {
-    QAction* action = m_menu.addAction(QString::fromStdString(text));
-    action->setProperty(kCommandProperty, id);
+    m_owner.Native().AddMenuItem(id, text);
 }
 
 Dialog::Dialog(int templateId, ParentWindow parent)
-    : QDialog(parent), m_templateId(templateId), m_systemMenu(this) {
-    connect(&m_systemMenu.m_menu, &QMenu::triggered, this, [this](QAction* action) {
-        OnSysCommand(action->property(kCommandProperty).toUInt(), 0);
-    });
-}
+    : m_impl(std::make_unique<Impl>(*this, templateId, parent)) {}
 
 Dialog::~Dialog() {
-    Destroy();
+    m_impl->Unregister();
+    m_impl->m_owner = nullptr;
 }
 
 int Dialog::DoModal() {
-    Create();
-    const int result = exec();
-    Destroy();
+    m_impl->Build();
+    const int result = m_impl->exec();
+    m_impl->Unregister();
     return result;
 }
 
 void Dialog::Create() {
-    if (const res::DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId)) {
-        m_controls = BuildDialog(*dialogTemplate, this);
-    }
-    for (const DialogControls::Entry& entry : m_controls.InOrder()) {
-        if (auto* button = qobject_cast<QAbstractButton*>(entry.widget)) {
-            const int id = entry.id;
-            connect(button, &QAbstractButton::clicked, this, [this, id] { DispatchCommand(id); });
-        }
-    }
-    m_handle = QtWindowServices::Poster().Register(this);
-    qApp->installEventFilter(this);
-    OnInitDialog();
-}
-
-void Dialog::Destroy() {
-    if (m_handle != nullptr) {
-        qApp->removeEventFilter(this);
-        QtWindowServices::Poster().Unregister(m_handle);
-        m_handle = nullptr;
-    }
+    m_impl->Build();
+    m_impl->show();
 }
 
 void Dialog::EndDialog(int result) {
-    done(result);
+    m_impl->done(result);
 }
 
-QWidget* Dialog::GetDlgItem(int id) const {
-    return m_controls.Find(id);
+bool Dialog::Ended() const {
+    return m_impl->m_ended;
+}
+
+int Dialog::Result() const {
+    return m_impl->result();
 }
 
 void Dialog::EnableDlgItem(int id, bool enable) {
-    if (QWidget* control = GetDlgItem(id)) {
+    if (QWidget* control = qt::DlgItem(*this, id)) {
         control->setEnabled(enable);
     }
 }
 
 void Dialog::SetDlgItemAccessibleName(int id, std::string_view name) {
-    if (QWidget* control = GetDlgItem(id)) {
+    if (QWidget* control = qt::DlgItem(*this, id)) {
         control->setAccessibleName(
             QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     }
 }
 
+// Qt has one icon for the title bar and the task switcher.
 void Dialog::SetIcon(const Icon& icon, bool) {
-    setWindowIcon(icon);
+    m_impl->setWindowIcon(qt::ToQIcon(icon));
 }
 
+Size Dialog::GetClientSize() const {
+    return {m_impl->width(), m_impl->height()};
+}
+
+WindowHandle Dialog::GetSafeHwnd() const {
+    return m_impl->m_handle;
+}
+
+// Always there: it opens as the context menu.
 SystemMenu* Dialog::GetSystemMenu(bool) {
     return &m_systemMenu;
 }
 
-void Dialog::DispatchCommand(int id) {
-    OnCommand(id);
+bool Dialog::IsIconic() const {
+    return m_impl->isMinimized();
 }
 
 void Dialog::OnSysCommand(unsigned nID, std::intptr_t) {
     switch (nID & 0xFFF0) {
         case SC_MINIMIZE:
-            showMinimized();
+            m_impl->showMinimized();
             break;
         case SC_RESTORE:
-            showNormal();
+            m_impl->showNormal();
             break;
         case SC_CLOSE:
-            close();
+            m_impl->close();
             break;
         default:
             break;
@@ -145,60 +250,22 @@ void Dialog::OnPaint() {}
 
 // The close box, Close in the system menu and Alt+F4 all become the Cancel command.
 void Dialog::OnClose() {
-    DispatchCommand(kIdCancel);
+    OnCommand(kIdCancel);
 }
 
-bool Dialog::event(QEvent* event) {
-    if (event->type() == PostedMessageEvent::EventType()) {
-        OnWindowMessage(static_cast<PostedMessageEvent*>(event)->Message());
-        return true;
-    }
-    return QDialog::event(event);
+namespace qt {
+
+QDialog& Window(const Dialog& dialog) {
+    return dialog.Native();
 }
 
-bool Dialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return false;
-    }
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || widget->window() != this) {
-        return false;
-    }
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
-        return true;
-    }
-    return PreTranslateMessage(Msg{widget, WM_KEYDOWN, VirtualKey(key->key())});
+QWidget* DlgItem(const Dialog& dialog, int id) {
+    return dialog.Native().m_controls.Find(id);
 }
 
-void Dialog::paintEvent(QPaintEvent*) {
-    OnPaint();
+QMenu& SystemMenuOf(const Dialog& dialog) {
+    return dialog.Native().m_systemMenu;
 }
 
-void Dialog::closeEvent(QCloseEvent* event) {
-    OnClose();
-    if (isVisible()) {
-        event->ignore();
-    } else {
-        event->accept();
-    }
-}
-
-void Dialog::contextMenuEvent(QContextMenuEvent* event) {
-    ShowSystemMenu(event->globalPos());
-}
-
-void Dialog::ShowSystemMenu(const QPoint& at) {
-    m_systemMenu.m_menu.popup(at);
-}
-
-void Dialog::reject() {
-    DispatchCommand(kIdCancel);
-}
-
-void Dialog::accept() {
-    DispatchCommand(kIdOk);
-}
-
+}  // namespace qt
 }  // namespace platform

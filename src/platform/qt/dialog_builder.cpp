@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "gui/graphics.h"
 #include "platform/qt/images.h"
 #include "res/resource.h"
 #include "res/window_styles.h"
@@ -83,7 +82,7 @@ QWidget* CreateComboBox(const res::DialogTemplate& dialog, const res::ControlTem
 QWidget* CreateStatic(const res::ControlTemplate& control, QWidget* parent) {
     auto* label = new QLabel(parent);
     if ((control.style & SS_TYPEMASK) == SS_BITMAP) {
-        label->setPixmap(platform::LoadBitmap(control.imageId));
+        label->setPixmap(LoadPixmap(control.imageId));
         return label;
     }
     label->setTextFormat(Qt::PlainText);

@@ -4,9 +4,13 @@
 #include <iterator>
 
 #include <QImageReader>
+#include <QPainter>
 
-#include "gui/dialog.h"
+#include <memory>
+#include <utility>
+
 #include "gui/graphics.h"
+#include "platform/qt/native.h"
 #include "res/resource.h"
 
 namespace platform {
@@ -43,9 +47,17 @@ QString BitmapPath(int id) {
     return QStringLiteral(":/velmora/images/") + QLatin1String(found->file);
 }
 
-Bitmap LoadBitmap(int id) {
+QPixmap LoadPixmap(int id) {
     const QString path = BitmapPath(id);
     return path.isEmpty() ? QPixmap() : ReadImage(path, "BMP");
+}
+
+Bitmap LoadBitmap(int id) {
+    QPixmap pixmap = LoadPixmap(id);
+    if (pixmap.isNull()) {
+        return {};
+    }
+    return Bitmap(std::make_shared<const Bitmap::Image>(Bitmap::Image{std::move(pixmap)}));
 }
 
 Icon LoadAppIcon() {
@@ -53,18 +65,27 @@ Icon LoadAppIcon() {
     // 256-pixel one is for the desktop entry: decoding it here would cost every start.
     QIcon icon;
     icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng32Path), "PNG"));
-    return icon;
+    return Icon(std::make_shared<const Icon::Image>(Icon::Image{std::move(icon)}));
 }
 
-PaintDC::PaintDC(Dialog& dialog) : m_dialog(dialog), m_painter(&dialog) {}
+struct PaintDC::State {
+    explicit State(QDialog& window) : window(window), painter(&window) {}
+    QDialog& window;
+    QPainter painter;
+};
+
+PaintDC::PaintDC(Dialog& dialog) : m_state(std::make_unique<State>(qt::Window(dialog))) {}
+
+PaintDC::~PaintDC() = default;
 
 void PaintDC::EraseIconBackground() {
-    m_painter.eraseRect(m_dialog.rect());
+    m_state->painter.eraseRect(m_state->window.rect());
 }
 
 void PaintDC::DrawIcon(Point at, const Icon& icon, Size size) {
     const QSize pixels(size.cx, size.cy);
-    m_painter.drawPixmap(QRect(QPoint(at.x, at.y), pixels), icon.pixmap(pixels));
+    m_state->painter.drawPixmap(QRect(QPoint(at.x, at.y), pixels),
+                                qt::ToQIcon(icon).pixmap(pixels));
 }
 
 }  // namespace platform

@@ -16,6 +16,8 @@ namespace {
 // The dialogs that exist on the window's thread, oldest first.
 thread_local std::vector<Dialog*> t_dialogs;
 
+HWND WindowOf(const Dialog* dialog);
+
 void FillLists(HWND window, const res::DialogTemplate& dialog) {
     for (const res::ListData& list : dialog.lists) {
         HWND combo = GetDlgItem(window, list.controlId);
@@ -68,15 +70,19 @@ void FitLabels(HWND window, const res::DialogTemplate& dialog) {
 
 }  // namespace
 
-// The dialogs' window procedure: hands Windows' messages to the framework's calls.
-struct DialogProcedure {
-    static INT_PTR CALLBACK Run(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// The dialog's window, and the window procedure that hands Windows' messages to the framework's
+// calls on the dialog that owns it.
+struct Dialog::Impl {
+    Impl(int templateId, ParentWindow parent) : m_templateId(templateId), m_parent(parent) {}
+
+    static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_INITDIALOG) {
             auto* dialog = reinterpret_cast<Dialog*>(lParam);
             SetWindowLongPtrW(window, DWLP_USER, lParam);
-            dialog->m_hWnd = window;
-            dialog->m_systemMenu = SystemMenu(::GetSystemMenu(window, FALSE));
-            if (const res::DialogTemplate* found = res::FindDialogTemplate(dialog->m_templateId)) {
+            Impl& impl = dialog->Native();
+            impl.m_hWnd = window;
+            impl.m_systemMenu = ::GetSystemMenu(window, FALSE);
+            if (const res::DialogTemplate* found = res::FindDialogTemplate(impl.m_templateId)) {
                 FillLists(window, *found);
                 FitLabels(window, *found);
             }
@@ -105,8 +111,10 @@ struct DialogProcedure {
             case WM_PAINT:
                 dialog.OnPaint();
                 return TRUE;
-            case WM_QUERYDRAGICON:
-                return reinterpret_cast<INT_PTR>(dialog.OnQueryDragIcon().Native());
+            case WM_QUERYDRAGICON: {
+                const Icon icon = dialog.OnQueryDragIcon();
+                return reinterpret_cast<INT_PTR>(icon.IsNull() ? nullptr : icon.Native()->icon);
+            }
             case WM_CLOSE:
                 dialog.OnClose();
                 return TRUE;
@@ -121,35 +129,79 @@ struct DialogProcedure {
                 return FALSE;
         }
     }
+
+    static void Route(MSG& message) {
+        HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        const auto found = std::ranges::find(t_dialogs, root, &WindowOf);
+        if (root != nullptr && found != t_dialogs.end()) {
+            Dialog& dialog = **found;
+            if (message.message == WM_KEYDOWN &&
+                dialog.PreTranslateMessage(Msg{message.message, message.wParam})) {
+                return;
+            }
+            if (IsDialogMessageW(root, &message)) {
+                return;
+            }
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    void Destroy(Dialog& dialog) {
+        if (m_hWnd == nullptr) {
+            return;
+        }
+        HWND window = std::exchange(m_hWnd, nullptr);
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        DestroyWindow(window);
+        std::erase(t_dialogs, &dialog);
+    }
+
+    int m_templateId;
+    ParentWindow m_parent;
+    HWND m_hWnd = nullptr;
+    HMENU m_systemMenu = nullptr;
+    int m_result = 0;
+    bool m_ended = false;
 };
 
+namespace {
+
+HWND WindowOf(const Dialog* dialog) {
+    return dialog->Native().m_hWnd;
+}
+
+}  // namespace
+
 void SystemMenu::AppendSeparator() {
-    AppendMenuW(m_menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(m_owner.Native().m_systemMenu, MF_SEPARATOR, 0, nullptr);
 }
 
 void SystemMenu::AppendItem(unsigned id, const std::string& text) {
-    AppendMenuW(m_menu, MF_STRING, id, win32::Widen(text).c_str());
+    AppendMenuW(m_owner.Native().m_systemMenu, MF_STRING, id, win32::Widen(text).c_str());
 }
 
-Dialog::Dialog(int templateId, ParentWindow parent) : m_templateId(templateId), m_parent(parent) {}
+Dialog::Dialog(int templateId, ParentWindow parent)
+    : m_impl(std::make_unique<Impl>(templateId, parent)) {}
 
 Dialog::~Dialog() {
-    Destroy();
+    m_impl->Destroy(*this);
 }
 
 void Dialog::Create() {
-    const res::DialogTemplate* found = res::FindDialogTemplate(m_templateId);
-    if (found == nullptr || m_hWnd != nullptr) {
+    const res::DialogTemplate* found = res::FindDialogTemplate(m_impl->m_templateId);
+    if (found == nullptr || m_impl->m_hWnd != nullptr) {
         return;
     }
     const std::vector<std::uint16_t> words = win32::BuildDialogTemplate(*found);
-    HWND owner = m_parent != nullptr ? m_parent->m_hWnd : win32::TopDialogWindow();
-    m_ended = false;
-    m_result = 0;
+    HWND owner =
+        m_impl->m_parent != nullptr ? WindowOf(m_impl->m_parent) : win32::TopDialogWindow();
+    m_impl->m_ended = false;
+    m_impl->m_result = 0;
     t_dialogs.push_back(this);
     HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                              reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), owner,
-                                             &DialogProcedure::Run, reinterpret_cast<LPARAM>(this));
+                                             &Impl::Procedure, reinterpret_cast<LPARAM>(this));
     if (window == nullptr) {
         std::erase(t_dialogs, this);
         return;
@@ -159,15 +211,15 @@ void Dialog::Create() {
 
 int Dialog::DoModal() {
     Create();
-    if (m_hWnd == nullptr) {
+    if (m_impl->m_hWnd == nullptr) {
         return -1;
     }
-    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    HWND owner = GetWindow(m_impl->m_hWnd, GW_OWNER);
     if (owner != nullptr) {
         EnableWindow(owner, FALSE);
     }
     MSG message;
-    while (!m_ended) {
+    while (!m_impl->m_ended) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             // Someone asked the whole program to quit: the outer loop must hear it too.
@@ -175,49 +227,45 @@ int Dialog::DoModal() {
             EndDialog(kIdCancel);
             break;
         }
-        RouteMessage(message);
+        Impl::Route(message);
     }
     if (owner != nullptr) {
         // Before the dialog goes, or Windows activates some other program's window.
         EnableWindow(owner, TRUE);
         SetActiveWindow(owner);
     }
-    Destroy();
-    return m_result;
-}
-
-void Dialog::Destroy() {
-    if (m_hWnd == nullptr) {
-        return;
-    }
-    HWND window = std::exchange(m_hWnd, nullptr);
-    SetWindowLongPtrW(window, DWLP_USER, 0);
-    DestroyWindow(window);
-    std::erase(t_dialogs, this);
+    m_impl->Destroy(*this);
+    return m_impl->m_result;
 }
 
 void Dialog::EndDialog(int result) {
-    m_result = result;
-    m_ended = true;
-    if (m_hWnd != nullptr) {
-        ShowWindow(m_hWnd, SW_HIDE);
+    m_impl->m_result = result;
+    m_impl->m_ended = true;
+    if (m_impl->m_hWnd != nullptr) {
+        ShowWindow(m_impl->m_hWnd, SW_HIDE);
         // The loop that waits for the end may be asleep in GetMessage.
-        PostMessageW(m_hWnd, WM_NULL, 0, 0);
+        PostMessageW(m_impl->m_hWnd, WM_NULL, 0, 0);
     }
 }
 
-NativeWindow Dialog::GetDlgItem(int id) const {
-    return m_hWnd != nullptr ? ::GetDlgItem(m_hWnd, id) : nullptr;
+bool Dialog::Ended() const {
+    return m_impl->m_ended;
+}
+
+int Dialog::Result() const {
+    return m_impl->m_result;
 }
 
 void Dialog::EnableDlgItem(int id, bool enable) {
-    if (HWND control = GetDlgItem(id)) {
+    if (HWND control = win32::DlgItem(*this, id)) {
         EnableWindow(control, enable ? TRUE : FALSE);
     }
 }
 
+// Windows would name an edit after the label before it in the template, which is not its own
+// label here.
 void Dialog::SetDlgItemAccessibleName(int id, std::string_view name) {
-    HWND control = GetDlgItem(id);
+    HWND control = win32::DlgItem(*this, id);
     IAccPropServices* services = nullptr;
     // Needs COM on this thread (the program starts it); without, the name stays Windows' own.
     if (control == nullptr ||
@@ -231,35 +279,39 @@ void Dialog::SetDlgItemAccessibleName(int id, std::string_view name) {
 }
 
 void Dialog::SetIcon(const Icon& icon, bool bigIcon) {
-    SendMessageW(m_hWnd, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
-                 reinterpret_cast<LPARAM>(icon.Native()));
+    SendMessageW(m_impl->m_hWnd, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icon.IsNull() ? nullptr : icon.Native()->icon));
 }
 
 Size Dialog::GetClientSize() const {
     RECT client{};
-    GetClientRect(m_hWnd, &client);
+    GetClientRect(m_impl->m_hWnd, &client);
     return {client.right - client.left, client.bottom - client.top};
 }
 
+WindowHandle Dialog::GetSafeHwnd() const {
+    return reinterpret_cast<WindowHandle>(m_impl->m_hWnd);
+}
+
 SystemMenu* Dialog::GetSystemMenu(bool revert) {
-    if (m_hWnd == nullptr) {
+    if (m_impl->m_hWnd == nullptr) {
         return nullptr;
     }
-    m_systemMenu = SystemMenu(::GetSystemMenu(m_hWnd, revert ? TRUE : FALSE));
+    m_impl->m_systemMenu = ::GetSystemMenu(m_impl->m_hWnd, revert ? TRUE : FALSE);
     return &m_systemMenu;
 }
 
 bool Dialog::IsIconic() const {
-    return m_hWnd != nullptr && ::IsIconic(m_hWnd) != FALSE;
+    return m_impl->m_hWnd != nullptr && ::IsIconic(m_impl->m_hWnd) != FALSE;
 }
 
 // Windows' own handling: minimise, move, close (as WM_CLOSE), the keyboard's way into the menu.
 void Dialog::OnSysCommand(unsigned nID, std::intptr_t lParam) {
-    DefWindowProcW(m_hWnd, WM_SYSCOMMAND, nID, lParam);
+    DefWindowProcW(m_impl->m_hWnd, WM_SYSCOMMAND, nID, lParam);
 }
 
 void Dialog::OnPaint() {
-    DefWindowProcW(m_hWnd, WM_PAINT, 0, 0);
+    DefWindowProcW(m_impl->m_hWnd, WM_PAINT, 0, 0);
 }
 
 // The close box, Close in the system menu and Alt+F4 all become the Cancel command.
@@ -267,29 +319,25 @@ void Dialog::OnClose() {
     OnCommand(kIdCancel);
 }
 
-void Dialog::RouteMessage(MSG& message) {
-    HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    const auto found = std::ranges::find(t_dialogs, root, &Dialog::m_hWnd);
-    if (root != nullptr && found != t_dialogs.end()) {
-        Dialog& dialog = **found;
-        if (message.message == WM_KEYDOWN &&
-            dialog.PreTranslateMessage(Msg{message.hwnd, message.message, message.wParam})) {
-            return;
-        }
-        if (IsDialogMessageW(root, &message)) {
-            return;
-        }
-    }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+namespace win32 {
+
+HWND Window(const Dialog& dialog) {
+    return WindowOf(&dialog);
 }
 
-namespace win32 {
+HWND DlgItem(const Dialog& dialog, int id) {
+    HWND window = WindowOf(&dialog);
+    return window != nullptr ? ::GetDlgItem(window, id) : nullptr;
+}
+
+void RouteMessage(MSG& message) {
+    Dialog::Impl::Route(message);
+}
 
 HWND TopDialogWindow() {
     for (auto it = t_dialogs.rbegin(); it != t_dialogs.rend(); ++it) {
-        if ((*it)->Window() != nullptr && IsWindowVisible((*it)->Window())) {
-            return (*it)->Window();
+        if (HWND window = WindowOf(*it); window != nullptr && IsWindowVisible(window)) {
+            return window;
         }
     }
     return nullptr;

@@ -1,6 +1,6 @@
 #include "platform/event_pump.h"
 
-#include "gui/dialog.h"
+#include "platform/win32/dialogs.h"
 #include "platform/windows/win32_api.h"
 
 namespace platform {
@@ -15,7 +15,7 @@ bool HandleWaiting(const std::function<bool()>& done) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
-        Dialog::RouteMessage(message);
+        win32::RouteMessage(message);
         if (done && done()) {
             return false;
         }

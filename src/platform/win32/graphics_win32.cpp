@@ -1,45 +1,61 @@
 #include "gui/graphics.h"
 
-#include "gui/dialog.h"
+#include <memory>
+
+#include "platform/win32/dialogs.h"
 #include "platform/windows/win32_api.h"
 #include "res/resource_rc.h"
 
 namespace platform {
 
-Bitmap::Bitmap(HBITMAP bitmap) : m_bitmap(bitmap, [](HBITMAP owned) { DeleteObject(owned); }) {}
+Bitmap::Image::~Image() {
+    DeleteObject(bitmap);
+}
 
 Bitmap LoadBitmap(int id) {
     HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
                               LR_DEFAULTCOLOR);
-    return image != nullptr ? Bitmap(static_cast<HBITMAP>(image)) : Bitmap();
+    if (image == nullptr) {
+        return {};
+    }
+    return Bitmap(std::make_shared<const Bitmap::Image>(static_cast<HBITMAP>(image)));
 }
 
 Icon LoadAppIcon() {
     // Shared: the system keeps it for the life of the process.
-    return Icon(
-        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                      IMAGE_ICON, 32, 32, LR_SHARED)));
+    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                             32, 32, LR_SHARED);
+    if (icon == nullptr) {
+        return {};
+    }
+    return Icon(std::make_shared<const Icon::Image>(Icon::Image{static_cast<HICON>(icon)}));
 }
 
 struct PaintDC::State {
+    HWND window = nullptr;
     PAINTSTRUCT paint{};
     HDC dc = nullptr;
 };
 
-PaintDC::PaintDC(Dialog& dialog) : m_dialog(dialog), m_state(std::make_unique<State>()) {
-    m_state->dc = BeginPaint(m_dialog.Window(), &m_state->paint);
+PaintDC::PaintDC(Dialog& dialog) : m_state(std::make_unique<State>()) {
+    m_state->window = win32::Window(dialog);
+    m_state->dc = BeginPaint(m_state->window, &m_state->paint);
 }
 
 PaintDC::~PaintDC() {
-    EndPaint(m_dialog.Window(), &m_state->paint);
+    EndPaint(m_state->window, &m_state->paint);
 }
 
 void PaintDC::EraseIconBackground() {
-    SendMessageW(m_dialog.Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(m_state->dc), 0);
+    SendMessageW(m_state->window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(m_state->dc), 0);
 }
 
 void PaintDC::DrawIcon(Point at, const Icon& icon, Size size) {
-    DrawIconEx(m_state->dc, at.x, at.y, icon.Native(), size.cx, size.cy, 0, nullptr, DI_NORMAL);
+    if (icon.IsNull()) {
+        return;
+    }
+    DrawIconEx(m_state->dc, at.x, at.y, icon.Native()->icon, size.cx, size.cy, 0, nullptr,
+               DI_NORMAL);
 }
 
 }  // namespace platform

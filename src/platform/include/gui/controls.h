@@ -1,22 +1,28 @@
 #pragma once
-// Control objects: a dialog member that stands for one child window once the first data exchange
-// has attached it. Until then every operation is a harmless no-op, as on an unattached object.
+// Control objects: a dialog member that stands for one of its controls once the first data
+// exchange has attached it. Until then every operation is a harmless no-op, as on an unattached
+// object; so is every operation once the dialog's window is gone.
 
 #include <string>
 
 #include "gui/graphics.h"
-#include "gui/native_window.h"
 
 namespace platform {
 
+class Dialog;
+
 class Control {
   public:
-    bool IsAttached() const { return m_widget != nullptr; }
-    void Attach(NativeWindow widget) { m_widget = widget; }
+    bool IsAttached() const { return m_dialog != nullptr; }
+    void Attach(Dialog& dialog, int id) {
+        m_dialog = &dialog;
+        m_id = id;
+    }
     void EnableWindow(bool enable);
 
   protected:
-    ControlRef m_widget{};
+    Dialog* m_dialog = nullptr;
+    int m_id = 0;
 };
 
 class Edit : public Control {

@@ -6,6 +6,7 @@
 // their members keep their previous values, and UpdateData reports false.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "gui/controls.h"
@@ -21,15 +22,19 @@ class DataExchange {
 
     const bool m_bSaveAndValidate;
 
+    Dialog& TheDialog() const { return m_dialog; }
     // The control of the next step; validation steps act on the last one prepared.
-    NativeWindow PrepareCtrl(int id);
-    NativeWindow LastControl() const { return m_lastControl; }
+    int PrepareCtrl(int id) {
+        m_lastId = id;
+        return id;
+    }
+    std::optional<int> LastControl() const { return m_lastId; }
     void Fail() { m_failed = true; }
     bool Failed() const { return m_failed; }
 
   private:
     Dialog& m_dialog;
-    NativeWindow m_lastControl = nullptr;
+    std::optional<int> m_lastId;
     bool m_failed = false;
 };
 

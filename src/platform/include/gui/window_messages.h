@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include "gui/native_window.h"
-
 namespace platform {
 
 inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
@@ -20,7 +18,6 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
 struct Msg {
-    NativeWindow target;
     std::uint32_t message;
     std::uintptr_t wParam;  // for a key-down, its virtual-key code; 0 for keys without one
 };
