@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "platform/qt/native.h"
+#include "platform/gui/qt/native.h"
 #include "res/resource.h"
 
 namespace bench {

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "harness.h"
-#include "platform/qt/heap_policy.h"
-#include "platform/qt/window_services.h"
+#include "platform/gui/qt/heap_policy.h"
+#include "platform/gui/qt/window_services.h"
 
 int main(int argc, char** argv) {
     platform::KeepLargeBlocksOffTheHeap();  // as the program's entry point does

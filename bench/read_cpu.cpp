@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "dialog_session.h"
-#include "platform/event_pump.h"
+#include "platform/gui/event_pump.h"
 #include "platform/serial_device.h"
 #include "res/resource.h"
 #include "simreader/sim_tag_reader.h"

@@ -27,7 +27,7 @@
 #include "gui_support/recording_tones.h"
 #include "memory_trend.h"
 #include "operator_hand.h"
-#include "platform/qt/native.h"
+#include "platform/gui/qt/native.h"
 #include "res/resource.h"
 #include "soak_device.h"
 #include "tag/received_text.h"

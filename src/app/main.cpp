@@ -1,4 +1,4 @@
-#include "platform/app.h"
+#include "platform/gui/app.h"
 
 int main(int argc, char** argv) {
     return platform::AppMain(argc, argv);

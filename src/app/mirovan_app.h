@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/app.h"
+#include "platform/gui/app.h"
 
 class CMirovanApp : public platform::App {
   public:

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/event_pump.h"
+#include "platform/gui/event_pump.h"
 #include "platform/message_box.h"
 #include "platform/open_failure.h"
 #include "platform/tone.h"

@@ -1,6 +1,6 @@
 // Frames out, answer in: the lowest layer of the conversation with the tag device.
 
-#include "platform/event_pump.h"
+#include "platform/gui/event_pump.h"
 #include "tag/commands.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"

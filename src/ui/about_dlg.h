@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/dialog.h"
+#include "platform/gui/dialog.h"
 
 // The About box: product, version and copyright line, and OK.
 class CAboutDlg : public platform::Dialog {

@@ -1,7 +1,7 @@
 #include "ui/mirovan_dlg.h"
 
-#include "gui/data_exchange.h"
-#include "platform/event_pump.h"
+#include "platform/gui/data_exchange.h"
+#include "platform/gui/event_pump.h"
 #include "port/port_settings_map.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"

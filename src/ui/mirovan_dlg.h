@@ -9,9 +9,9 @@
 #include <string>
 
 #include "comm/comm_channel.h"
-#include "gui/controls.h"
-#include "gui/dialog.h"
-#include "gui/graphics.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/dialog.h"
+#include "platform/gui/graphics.h"
 #include "tag/commands.h"
 
 class CMirovanDlg : public platform::Dialog {

@@ -21,7 +21,7 @@
 #include <mutex>
 
 #include "dialog_fixture.h"
-#include "platform/qt/window_services.h"
+#include "platform/gui/qt/window_services.h"
 #include "platform/serial_device.h"
 #include "res/resource.h"
 #include "simreader/reply.h"

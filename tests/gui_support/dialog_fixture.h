@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/native.h"
+#include "platform/gui/qt/native.h"
 #include "recording_tones.h"
 #include "simreader/sim_tag_reader.h"
 #include "support/recording_message_box.h"

@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "platform/qt/window_services.h"
+#include "platform/gui/qt/window_services.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

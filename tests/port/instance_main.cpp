@@ -7,8 +7,8 @@
 
 #include <cstdio>
 
-#include "platform/app.h"
-#include "platform/qt/native.h"
+#include "platform/gui/app.h"
+#include "platform/gui/qt/native.h"
 #include "res/resource.h"
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"

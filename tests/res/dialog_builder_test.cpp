@@ -1,4 +1,4 @@
-#include "platform/qt/dialog_builder.h"
+#include "platform/gui/qt/dialog_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "gui/graphics.h"
-#include "platform/qt/images.h"
+#include "platform/gui/graphics.h"
+#include "platform/gui/qt/images.h"
 #include "res/resource.h"
 #include "res/window_styles.h"
 

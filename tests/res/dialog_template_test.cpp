@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "gui/graphics.h"
-#include "platform/qt/images.h"
+#include "platform/gui/graphics.h"
+#include "platform/gui/qt/images.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
 #include "res/window_styles.h"

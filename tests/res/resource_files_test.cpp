@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "gui/graphics.h"
-#include "platform/qt/images.h"
-#include "platform/qt/native.h"
+#include "platform/gui/graphics.h"
+#include "platform/gui/qt/images.h"
+#include "platform/gui/qt/native.h"
 #include "res/resource.h"
 
 namespace {

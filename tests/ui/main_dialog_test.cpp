@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "dialog_fixture.h"
-#include "platform/qt/window_services.h"
+#include "platform/gui/qt/window_services.h"
 #include "res/resource.h"
 #include "support/process_counts.h"
 #include "support/wait_until.h"

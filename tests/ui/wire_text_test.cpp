@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/wire_text.h"
+#include "platform/gui/qt/wire_text.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "gui_support/recording_tones.h"
-#include "platform/event_pump.h"
+#include "platform/gui/event_pump.h"
+#include "platform/gui/win32/native.h"
+#include "platform/gui/win32/window_services.h"
 #include "platform/serial_device.h"
-#include "platform/win32/dialogs.h"
-#include "platform/win32/window_services_win32.h"
 #include "platform/windows/wire_text.h"
 #include "res/resource.h"
 #include "support/wait_until.h"

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <string>
 
-#include "gui/window_messages.h"
+#include "platform/gui/window_messages.h"
 #include "res/resource.h"
 #include "support/wait_until.h"
 

@@ -15,7 +15,7 @@ namespace platform::win32 {
 
 std::wstring FromWire(std::string_view bytes);
 // A character that the code page cannot hold becomes '?'; the boxes never take one from the
-// operator (see edit_limit_win32.h).
+// operator (see gui/win32/edit_limit.h).
 std::string ToWire(std::wstring_view text);
 // Whether the code page holds the character; surrogate halves count as held only together.
 bool FitsWire(std::wstring_view character);
