@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -175,13 +176,18 @@ TEST(ResourceScript, MacrosAgreeWithTheConstants) {
     EXPECT_EQ(checked, 11);
 }
 
+// The script with the image lines that the build produces for it.
 TEST(ResourceScript, NamesFilesThatExistAndTheProjectVersion) {
     const QString script = QString::fromLatin1(ReadSource("velmora.rc"));
+    ASSERT_TRUE(script.contains(QLatin1String("#include \"images.rc\"")));
+    const QString images =
+        QString::fromLatin1(ReadAll(QStringLiteral(VELMORA_RC_GENERATED_DIR "/images.rc")));
     const QRegularExpression file(QString::fromLatin1(R"re((?:ICON|BITMAP|24)\s+"([^"]+)")re"));
     int files = 0;
-    for (const QRegularExpressionMatch& match : file.globalMatch(script)) {
-        EXPECT_TRUE(QFile::exists(QStringLiteral(VELMORA_RES_DIR "/") + match.captured(1)))
-            << match.captured(1).toStdString();
+    for (const QRegularExpressionMatch& match : file.globalMatch(script + images)) {
+        const QString named = match.captured(1);
+        EXPECT_TRUE(QFile::exists(QDir(QStringLiteral(VELMORA_RES_DIR)).filePath(named)))
+            << named.toStdString();
         ++files;
     }
     EXPECT_EQ(files, 11);

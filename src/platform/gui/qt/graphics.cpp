@@ -21,12 +21,9 @@ struct BitmapFile {
     const char* file;
 };
 
+// Produced by the build from the one list of the program's images (src/res/images.cmake).
 constexpr BitmapFile kBitmaps[] = {
-    {IDB_LAMP_OFF, "lamp_off.bmp"},   {IDB_CLOSE, "close.bmp"},
-    {IDB_OPEN, "open.bmp"},           {IDB_BANNER, "banner.bmp"},
-    {IDB_SEPARATOR, "separator.bmp"}, {IDB_CANCEL_TAG, "cancel_tag.bmp"},
-    {IDB_START_TAG, "start_tag.bmp"}, {IDB_TAG_READ, "tag_read.bmp"},
-    {IDB_TAG_WRITE, "tag_write.bmp"},
+#include "bitmap_files.inc"
 };
 
 // Qt offers a file to every image-format plugin before its own decoder unless told the format
