@@ -1,5 +1,5 @@
 #pragma once
-// Where a Windows port name ends up on this machine.
+// Where a Windows port name ends up on this machine. Linux only: Windows opens the COM name itself.
 //
 // Operators name ports as the device's documentation does ("COM3"). On POSIX systems such a name
 // is looked up in a per-user folder of symbolic links, so that a USB adapter, a by-id path or a

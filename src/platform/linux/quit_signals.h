@@ -1,6 +1,7 @@
 #pragma once
 // The system asking the program to quit from outside its window: logout, Ctrl+C in the terminal
-// that started it, a service manager stopping it.
+// that started it, a service manager stopping it. Linux only: on Windows the end of the session
+// reaches the dialog as a window message (WM_ENDSESSION).
 //
 // The request arrives at any moment on any thread; all that happens there is that a descriptor
 // turns readable. The window's thread watches it and does the rest.

@@ -1,6 +1,6 @@
 #pragma once
-// Owns one kernel handle. Both "no handle" values of the Win32 calls (null from CreateEvent,
-// INVALID_HANDLE_VALUE from CreateFile) count as empty.
+// Windows only. Owns one kernel handle. Both "no handle" values of the Win32 calls (null from
+// CreateEvent, INVALID_HANDLE_VALUE from CreateFile) count as empty.
 
 #include <utility>
 

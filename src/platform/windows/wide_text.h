@@ -1,5 +1,6 @@
 #pragma once
-// Our narrow strings are UTF-8 inside the platform layer; the Win32 calls take UTF-16.
+// Windows only. Our narrow strings are UTF-8 inside the platform layer; the Win32 calls take
+// UTF-16.
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #pragma once
-// Text between the boxes and the wire on Windows.
+// Text between the boxes and the wire on Windows. Windows only: on Linux the Qt backend's
+// gui/qt/wire_text.h does the same for its boxes.
 //
 // The device's texts are bytes; on Windows a program's 8-bit strings are in the ANSI code page, so
 // that is how the boxes show them. A byte that does not start a character the code page can give
