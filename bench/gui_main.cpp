@@ -7,7 +7,7 @@
 
 #include "harness.h"
 #include "platform/gui/qt/heap_policy.h"
-#include "platform/gui/qt/window_services.h"
+#include "platform/gui/window_services.h"
 
 int main(int argc, char** argv) {
     platform::KeepLargeBlocksOffTheHeap();  // as the program's entry point does
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     // The receive figures rely on the glib event dispatcher, Qt's default on Linux.
     qunsetenv("QT_NO_GLIB");
     QApplication application(argc, argv);
-    platform::QtWindowServices services;
+    platform::WindowServices services;
     // All of them, or those whose names contain the first argument ("latency", "start-up"); the
     // rest go to the benchmarks ("soak 30": the soak's minutes).
     return bench::RunAll(argc > 1 ? argv[1] : "", {argv + std::min(argc, 2), argv + argc});

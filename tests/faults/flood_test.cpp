@@ -43,7 +43,7 @@ class CountingPoster : public platform::WindowPoster {
   public:
     void Post(platform::WindowHandle window, std::uint32_t message) override {
         m_count.fetch_add(1, std::memory_order_relaxed);
-        platform::QtWindowServices::Poster().Post(window, message);
+        platform::qt::Poster().Post(window, message);
     }
     std::size_t Count() const { return m_count.load(std::memory_order_relaxed); }
 
@@ -76,7 +76,7 @@ class FloodTest : public testsupport::DialogTest {
     }
     void TearDown() override {
         DialogTest::TearDown();  // the port closes: nothing posts any more
-        platform::InstallWindowPoster(&platform::QtWindowServices::Poster());
+        platform::InstallWindowPoster(&platform::qt::Poster());
     }
 
     // Handles the window's events until `done` holds; false after the time-out.

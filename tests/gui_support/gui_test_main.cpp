@@ -4,14 +4,14 @@
 
 #include <QApplication>
 
-#include "platform/gui/qt/window_services.h"
+#include "platform/gui/window_services.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    platform::QtWindowServices services;
+    platform::WindowServices services;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

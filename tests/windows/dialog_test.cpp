@@ -18,7 +18,7 @@
 #include "gui_support/recording_tones.h"
 #include "platform/gui/event_pump.h"
 #include "platform/gui/win32/native.h"
-#include "platform/gui/win32/window_services.h"
+#include "platform/gui/window_services.h"
 #include "platform/serial_device.h"
 #include "platform/windows/wire_text.h"
 #include "res/resource.h"
@@ -164,7 +164,7 @@ class Win32MainDialog : public ::testing::Test {
     }
     void OpenCom7() { OpenCom(7); }
 
-    platform::win32::Win32WindowServices m_services;
+    platform::WindowServices m_services;
     testsupport::RecordingTones m_tones;
     CMirovanDlg m_dlg;
 };

@@ -71,7 +71,7 @@ struct Dialog::Impl : QDialog {
                 connect(button, &QAbstractButton::clicked, this, [this, id] { Command(id); });
             }
         }
-        m_handle = QtWindowServices::Poster().Register(this);
+        m_handle = qt::Poster().Register(this);
         qApp->installEventFilter(this);
         m_ended = false;
         m_owner->OnInitDialog();
@@ -80,7 +80,7 @@ struct Dialog::Impl : QDialog {
     void Unregister() {
         if (m_handle != nullptr) {
             qApp->removeEventFilter(this);
-            QtWindowServices::Poster().Unregister(m_handle);
+            qt::Poster().Unregister(m_handle);
             m_handle = nullptr;
         }
     }

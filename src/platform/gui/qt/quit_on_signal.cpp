@@ -10,7 +10,7 @@ QuitOnSignal::QuitOnSignal() : m_notifier(m_signals.Descriptor(), QSocketNotifie
     m_notifier.setEnabled(m_signals.Descriptor() >= 0);
     QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] {
         m_signals.Take();
-        QtWindowServices::Poster().SendToAll(WM_ENDSESSION);
+        qt::Poster().SendToAll(WM_ENDSESSION);
         // Ends the modal loops too, those of message boxes among them, and any loop started
         // later returns at once: nobody has to click OK for the program to end.
         QCoreApplication::exit(0);

@@ -1,5 +1,8 @@
 #include "platform/gui/qt/window_services.h"
 
+#include "platform/gui/window_services.h"
+#include "platform/message_box.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QIcon>
@@ -64,6 +67,9 @@ QMessageBox* MakeBox(const std::string& text) {
     return box;
 }
 
+QtWindowPoster g_poster;
+QtMessageBox g_messageBox;
+
 }  // namespace
 
 void QtMessageBox::Show(const std::string& text) {
@@ -84,21 +90,17 @@ void QtMessageBox::ShowFromWorker(const std::string& text, std::function<void()>
         Qt::QueuedConnection);
 }
 
-namespace {
-QtWindowPoster g_poster;
-}
-
-QtWindowServices::QtWindowServices() {
+WindowServices::WindowServices() {
     InstallWindowPoster(&g_poster);
-    InstallMessageBox(&m_messageBox);
+    InstallMessageBox(&g_messageBox);
 }
 
-QtWindowServices::~QtWindowServices() {
+WindowServices::~WindowServices() {
     InstallMessageBox(nullptr);
     InstallWindowPoster(nullptr);
 }
 
-QtWindowPoster& QtWindowServices::Poster() {
+QtWindowPoster& qt::Poster() {
     return g_poster;
 }
 

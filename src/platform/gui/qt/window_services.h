@@ -1,5 +1,5 @@
 #pragma once
-// The window system's side of the platform services: posting to a window, message boxes.
+// The window system's side of the platform services on Qt: posting to a window, message boxes.
 //
 // Posts come from the watch thread. A window registers itself when it is created and removes
 // itself before it is destroyed, both under the registry's lock, so a post can never reach a
@@ -44,25 +44,18 @@ class QtWindowPoster : public WindowPoster {
     std::uintptr_t m_nextHandle = 1;
 };
 
+// The boxes on Qt; WindowServices installs one, and tests may build on it.
 class QtMessageBox : public MessageBoxService {
   public:
     void Show(const std::string& text) override;
     void ShowFromWorker(const std::string& text, std::function<void()> closed) override;
 };
 
-// The process's one poster and message box, installed into the platform services for as long
-// as this object lives. Create it on the window's thread after the QApplication.
-class QtWindowServices {
-  public:
-    QtWindowServices();
-    ~QtWindowServices();
-    QtWindowServices(const QtWindowServices&) = delete;
-    QtWindowServices& operator=(const QtWindowServices&) = delete;
+namespace qt {
 
-    static QtWindowPoster& Poster();
+// The process's one poster, which WindowServices installs (after the QApplication).
+QtWindowPoster& Poster();
 
-  private:
-    QtMessageBox m_messageBox;
-};
+}  // namespace qt
 
 }  // namespace platform

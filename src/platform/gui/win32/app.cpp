@@ -1,6 +1,6 @@
 #include "platform/gui/app.h"
 
-#include "platform/gui/win32/window_services.h"
+#include "platform/gui/window_services.h"
 #include "platform/windows/win32_api.h"
 
 namespace platform {
@@ -12,7 +12,7 @@ int AppMain(int, char**) {
     // For the names that screen readers give the text boxes.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        win32::Win32WindowServices services;
+        WindowServices services;
         RunApp();
     }
     if (SUCCEEDED(com)) {

@@ -1,10 +1,14 @@
-#include "platform/gui/win32/window_services.h"
+#include "platform/gui/window_services.h"
 
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "platform/gui/win32/native.h"
+#include "platform/message_box.h"
+#include "platform/window_post.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"
 
@@ -71,37 +75,51 @@ HWND CreateRequestWindow() {
                            windowClass.hInstance, nullptr);
 }
 
-}  // namespace
-
-void Win32WindowPoster::Post(WindowHandle window, std::uint32_t message) {
-    PostMessageW(reinterpret_cast<HWND>(window), message, 0, 0);
-}
-
-void Win32MessageBox::Show(const std::string& text) {
-    ShowBox(text);
-}
-
-void Win32MessageBox::ShowFromWorker(const std::string& text, std::function<void()> closed) {
-    std::lock_guard guard(g_requestsLock);
-    g_requests.push_back({text, std::move(closed)});
-    PostMessageW(g_requestWindow, kShowRequested, 0, 0);
-}
-
-Win32WindowServices::Win32WindowServices() {
-    {
-        std::lock_guard guard(g_requestsLock);
-        g_requestWindow = CreateRequestWindow();
+// A post is PostMessage to the dialog's window: thread-safe, never waits, and dropped by Windows
+// once the window is destroyed.
+class Win32WindowPoster : public WindowPoster {
+  public:
+    void Post(WindowHandle window, std::uint32_t message) override {
+        PostMessageW(reinterpret_cast<HWND>(window), message, 0, 0);
     }
-    InstallWindowPoster(&m_poster);
-    InstallMessageBox(&m_messageBox);
+};
+
+// A box the watch thread asks for is shown by the window's thread: the request goes to a
+// message-only window that the window's thread owns, whose procedure shows it from whichever of
+// the thread's loops is running then.
+class Win32MessageBox : public MessageBoxService {
+  public:
+    void Show(const std::string& text) override { ShowBox(text); }
+    void ShowFromWorker(const std::string& text, std::function<void()> closed) override {
+        std::lock_guard guard(g_requestsLock);
+        g_requests.push_back({text, std::move(closed)});
+        PostMessageW(g_requestWindow, kShowRequested, 0, 0);
+    }
+};
+
+Win32WindowPoster g_poster;
+Win32MessageBox g_messageBox;
+
+}  // namespace
+}  // namespace platform::win32
+
+namespace platform {
+
+WindowServices::WindowServices() {
+    {
+        std::lock_guard guard(win32::g_requestsLock);
+        win32::g_requestWindow = win32::CreateRequestWindow();
+    }
+    InstallWindowPoster(&win32::g_poster);
+    InstallMessageBox(&win32::g_messageBox);
 }
 
-Win32WindowServices::~Win32WindowServices() {
+WindowServices::~WindowServices() {
     InstallMessageBox(nullptr);
     InstallWindowPoster(nullptr);
-    std::lock_guard guard(g_requestsLock);
-    DestroyWindow(std::exchange(g_requestWindow, nullptr));
-    g_requests.clear();
+    std::lock_guard guard(win32::g_requestsLock);
+    DestroyWindow(std::exchange(win32::g_requestWindow, nullptr));
+    win32::g_requests.clear();
 }
 
-}  // namespace platform::win32
+}  // namespace platform
