@@ -3,14 +3,19 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <functional>
 
 #include <QApplication>
@@ -100,6 +105,101 @@ HoldingChild::Hold SessionOn(const std::string& device) {
     return [device](const std::function<void(bool)>& held) {
         // A session leader that opens a terminal without O_NOCTTY takes it as its own.
         held(::setsid() > 0 && ::open(device.c_str(), O_RDWR) >= 0);
+    };
+}
+
+// A mount namespace of the calling process's own, where its mounts change nothing outside: as
+// root straight away, else inside a user namespace that maps us as its root. The caller must
+// have no other threads, as in a child just forked.
+bool OwnMountNamespace() {
+    if (::geteuid() == 0) {
+        if (::unshare(CLONE_NEWNS) != 0) {
+            return false;
+        }
+    } else {
+        const uid_t uid = ::geteuid();
+        const gid_t gid = ::getegid();
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            return false;
+        }
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    }
+    return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A pseudo-terminal filesystem of its own at `mountPoint`, seen only by the caller and its
+// children, as a clean root or a container has.
+bool MountOwnPtyFilesystem(const std::filesystem::path& mountPoint) {
+    return OwnMountNamespace() &&
+           ::mount("devpts", mountPoint.c_str(), "devpts", 0, "newinstance,ptmxmode=0666") == 0;
+}
+
+// Whether this machine lets a test have a pseudo-terminal filesystem of its own.
+bool MayMountOwnPtyFilesystem(const std::filesystem::path& mountPoint) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(MountOwnPtyFilesystem(mountPoint) ? 0 : 1);
+    }
+    return pid > 0 && WaitForChild(pid) == 0;
+}
+
+// As apt-get runs dpkg in a clean root: a session whose controlling terminal has the number of
+// `device` (one of /dev/pts) but is the terminal of the same index in a pseudo-terminal
+// filesystem of its own, mounted at `mountPoint`. The child holds the far sides up to that index;
+// a session it starts holds the terminal open and has it as its own.
+HoldingChild::Hold LookalikeSessionOf(const std::string& device,
+                                      const std::filesystem::path& mountPoint) {
+    return [device, mountPoint](const std::function<void(bool)>& held) {
+        struct stat ours {};
+        if (::stat(device.c_str(), &ours) != 0 || !MountOwnPtyFilesystem(mountPoint)) {
+            held(false);
+            return;
+        }
+        std::string lookalike;
+        for (unsigned index = 0; lookalike.empty() && index <= ::minor(ours.st_rdev);) {
+            const int master = ::open((mountPoint / "ptmx").c_str(), O_RDWR | O_NOCTTY);
+            if (master < 0 || ::unlockpt(master) != 0 || ::ioctl(master, TIOCGPTN, &index) != 0) {
+                break;
+            }
+            if (index == ::minor(ours.st_rdev)) {
+                lookalike = (mountPoint / std::to_string(index)).string();
+            }
+        }
+        int ready[2];
+        int release[2];
+        if (lookalike.empty() || ::pipe(ready) != 0 || ::pipe(release) != 0) {
+            held(false);
+            return;
+        }
+        const pid_t session = ::fork();
+        if (session == 0) {
+            // As dpkg, which holds the terminal and nothing of ours: a fork keeps every
+            // descriptor of the test, the reader's sides of our terminal among them.
+            ::dup2(release[0], STDIN_FILENO);
+            ::dup2(ready[1], STDOUT_FILENO);
+            ::close_range(STDERR_FILENO + 1, ~0U, 0);
+            // A session leader that opens a terminal without O_NOCTTY takes it as its own.
+            const int terminal = ::setsid() > 0 ? ::open(lookalike.c_str(), O_RDWR) : -1;
+            struct stat st {};
+            pid_t owner = 0;
+            const bool took = terminal >= 0 && ::ioctl(terminal, TIOCGSID, &owner) == 0 &&
+                              owner == ::getpid() && ::fstat(terminal, &st) == 0 &&
+                              st.st_rdev == ours.st_rdev && st.st_dev != ours.st_dev;
+            char answer = took ? 'y' : 'n';
+            [[maybe_unused]] ssize_t n = ::write(STDOUT_FILENO, &answer, 1);
+            n = ::read(STDIN_FILENO, &answer, 1);  // returns when the child lets go
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char answer = 'n';
+        held(session > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y');
+        ::close(release[1]);
+        if (session > 0) {
+            WaitForChild(session);
+        }
     };
 }
 
@@ -332,6 +432,27 @@ TEST_F(DeviceFaultTest, PortThatCannotBeHadCostsOneFailedOpenAndSaysWhy) {
     // None of the attempts disturbed the device: now that it may be had, it opens.
     OpenPort(0);
     EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+}
+
+// apt-get in a clean root, or a container, has a pseudo-terminal filesystem of its own, whose
+// pts/N has the number of our /dev/pts/N. Its session and the programs that hold it open are
+// another terminal's: the reader behind COM1 opens as if they were not there.
+TEST_F(DeviceFaultTest, TerminalOfTheSameNumberInAnotherPtyFilesystemIsNoRival) {
+    const std::filesystem::path mountPoint = m_config->Path() / "pts";
+    std::filesystem::create_directories(mountPoint);
+    if (!MayMountOwnPtyFilesystem(mountPoint)) {
+        GTEST_SKIP() << "this machine lets no test mount a pseudo-terminal filesystem";
+    }
+    // A bare terminal: no reader's thread may hold a lock when the child is forked.
+    sim::PseudoTerminal device;
+    device.LinkAs("COM1");
+    const HoldingChild lookalike(LookalikeSessionOf(device.DevicePath(), mountPoint));
+    ASSERT_TRUE(lookalike.Holds()) << "no session took the lookalike of " << device.DevicePath();
+    OpenPort(0);
+    EXPECT_EQ(m_dlg->m_comm.m_bConnected, 1) << m_dlg->m_comm.m_openError.text;
+    EXPECT_TRUE(m_boxes->Texts().empty());
+    EXPECT_TRUE(TagControlsEnabled());
+    Click(IDC_BTN_CLOSE);
 }
 
 // The kernel's console is refused like a terminal in use: where the system writes its messages

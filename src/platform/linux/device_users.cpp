@@ -130,24 +130,35 @@ bool IsMasterLink(int fds, const char* fd) {
     return link.ends_with("/ptmx");
 }
 
+// A pseudo-terminal's number names it only within its devpts filesystem: a clean root or a
+// container mounts one of its own, whose pts/N has the number of ours. Any other device has one
+// number wherever its node is.
+bool IsPtySlave(const struct stat& device) {
+    return ::major(device.st_rdev) == kPtySlaveMajor;
+}
+
 struct Descriptors {
     bool holdsDevice = false;
+    bool holdsLookalike = false;  // a pseudo-terminal of the same number in another filesystem
     bool holdsMaster = false;
 };
 
-Descriptors LookAtDescriptors(int process, dev_t device) {
+Descriptors LookAtDescriptors(int process, const struct stat& device) {
     Descriptors found;
-    const bool pty = ::major(device) == kPtySlaveMajor;
+    const bool pty = IsPtySlave(device);
     Folder fds(OpenFolder(process, "fd"));
     while (const char* fd = fds.Next()) {
         struct stat st {};
         if (::fstatat(fds.Fd(), fd, &st, 0) != 0 || !S_ISCHR(st.st_mode)) {
             continue;
         }
-        if (st.st_rdev == device) {
-            found.holdsDevice = true;
+        if (st.st_rdev == device.st_rdev) {
+            const bool lookalike = pty && st.st_dev != device.st_dev;
+            found.holdsLookalike = found.holdsLookalike || lookalike;
+            found.holdsDevice = found.holdsDevice || !lookalike;
         } else if (pty && IsMasterLink(fds.Fd(), fd)) {
-            found.holdsMaster = found.holdsMaster || MasterIndex(process, fd) == ::minor(device);
+            found.holdsMaster =
+                found.holdsMaster || MasterIndex(process, fd) == ::minor(device.st_rdev);
         }
     }
     return found;
@@ -167,7 +178,7 @@ dev_t DecodeTtyNr(unsigned long nr) {
 
 }  // namespace
 
-std::vector<DeviceUser> OtherHoldersOf(dev_t device) {
+std::vector<DeviceUser> OtherHoldersOf(const struct stat& device) {
     std::vector<DeviceUser> holders;
     ForEachOtherProcess([&](pid_t pid, int process) {
         const Descriptors d = LookAtDescriptors(process, device);
@@ -178,8 +189,13 @@ std::vector<DeviceUser> OtherHoldersOf(dev_t device) {
     return holders;
 }
 
-std::optional<DeviceUser> SessionOnTerminal(dev_t device) {
-    std::optional<DeviceUser> found;
+std::optional<DeviceUser> SessionOnTerminal(const struct stat& device) {
+    struct Member {
+        DeviceUser user;
+        pid_t session = 0;
+        Descriptors descriptors;
+    };
+    std::vector<Member> members;
     ForEachOtherProcess([&](pid_t pid, int process) {
         std::istringstream fields = FieldsAfterName(process);
         std::string state;
@@ -188,13 +204,36 @@ std::optional<DeviceUser> SessionOnTerminal(dev_t device) {
         pid_t session = 0;
         unsigned long ttyNr = 0;
         if (!(fields >> state >> parent >> group >> session >> ttyNr) || ttyNr == 0 ||
-            DecodeTtyNr(ttyNr) != device) {
+            DecodeTtyNr(ttyNr) != device.st_rdev) {
             return;
         }
-        if (!found || pid == session) {
-            found = DeviceUser{pid, ProgramOf(process)};
+        Member member{DeviceUser{pid, ProgramOf(process)}, session, {}};
+        if (IsPtySlave(device)) {
+            member.descriptors = LookAtDescriptors(process, device);
         }
+        members.push_back(std::move(member));
     });
+    // The kernel gives a controlling terminal by its number alone; for a pseudo-terminal, what the
+    // session's members hold open tells whose it is. A session that holds only another
+    // filesystem's is on that one; one that holds none of either is taken to be on ours.
+    const auto elsewhere = [&](pid_t session) {
+        bool lookalike = false;
+        for (const Member& m : members) {
+            if (m.session == session) {
+                if (m.descriptors.holdsDevice) {
+                    return false;
+                }
+                lookalike = lookalike || m.descriptors.holdsLookalike;
+            }
+        }
+        return lookalike;
+    };
+    std::optional<DeviceUser> found;
+    for (const Member& m : members) {
+        if (!elsewhere(m.session) && (!found || m.user.pid == m.session)) {
+            found = m.user;
+        }
+    }
     return found;
 }
 

@@ -122,7 +122,7 @@ std::string InUse(const PortPlace& place) {
     struct stat st {};
     std::vector<DeviceUser> holders;
     if (::stat(place.device.c_str(), &st) == 0 && S_ISCHR(st.st_mode)) {
-        holders = OtherHoldersOf(st.st_rdev);
+        holders = OtherHoldersOf(st);
     }
     if (holders.empty()) {
         return text + ".\nClose the program that uses it.";
@@ -136,7 +136,7 @@ std::string SessionTerminal(const PortPlace& place) {
     struct stat st {};
     std::optional<DeviceUser> session;
     if (::stat(place.device.c_str(), &st) == 0) {
-        session = SessionOnTerminal(st.st_rdev);
+        session = SessionOnTerminal(st);
     }
     std::string text =
         place.Named() + " is the terminal of " +

@@ -168,12 +168,12 @@ SerialError InUseElsewhere(int fd, const std::string& name) {
     pid_t session = 0;
     CountCall();
     const bool ours = ::ioctl(fd, TIOCGSID, &session) == 0;
-    if (ours || SessionOnTerminal(st.st_rdev)) {
+    if (ours || SessionOnTerminal(st)) {
         SerialError refused = MapOsError(EBUSY, "claim " + name + ", a session's terminal");
         refused.kind = SerialErrorKind::InSession;
         return refused;
     }
-    const std::vector<DeviceUser> holders = OtherHoldersOf(st.st_rdev);
+    const std::vector<DeviceUser> holders = OtherHoldersOf(st);
     if (holders.empty()) {
         return {};
     }
