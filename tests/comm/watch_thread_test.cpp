@@ -7,7 +7,6 @@
 
 #include "channel_fixture.h"
 #include "support/process_counts.h"
-#include "support/wait_until.h"
 
 namespace commtest {
 namespace {
@@ -157,9 +156,9 @@ TEST_F(ChannelTest, DestroyingOpenChannelEndsItsThread) {
         CCommChannel local;
         m_channel.Close();
         ASSERT_EQ(local.Open(PortSettings{kPort, 57600, 8, 2, 0}), 1);
-        EXPECT_TRUE(testsupport::WaitUntil([] { return testsupport::WatchThreadCount() == 1; }));
+        EXPECT_TRUE(testsupport::WatchThreadsComeTo(1));
     }
-    EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
+    EXPECT_TRUE(testsupport::WatchThreadsComeTo(0));
     EXPECT_EQ(OpenPort(), 1);  // and the device was let go
 }
 
@@ -212,7 +211,7 @@ TEST_F(ChannelTest, ThousandOpenCloseCyclesLeakNothing) {
         m_channel.Close();
     }
     EXPECT_EQ(testsupport::OpenDescriptorCount(), descriptors);
-    EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
+    EXPECT_TRUE(testsupport::WatchThreadsComeTo(0));
 }
 
 }  // namespace

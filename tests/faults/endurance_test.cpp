@@ -50,8 +50,7 @@ class EnduranceTest : public testsupport::DialogTest {
     // Descriptors and watch threads as before; memory within what a run may fairly keep.
     void ExpectBackWhereItWas(const Footprint& before) {
         EXPECT_EQ(testsupport::OpenDescriptorCount(), before.descriptors);
-        EXPECT_TRUE(testsupport::WaitUntil(
-            [&] { return testsupport::WatchThreadCount() == before.watchThreads; }));
+        EXPECT_TRUE(testsupport::WatchThreadsComeTo(before.watchThreads));
         EXPECT_LE(testsupport::MemoryKiB() - before.memoryKiB, kMemorySlackKiB);
     }
 

@@ -1,6 +1,7 @@
 #include "support/process_counts.h"
 
 #include "platform/thread_name.h"
+#include "support/wait_until.h"
 
 #include <malloc.h>
 #include <unistd.h>
@@ -43,6 +44,10 @@ std::size_t WatchThreadCount() {
         }
     }
     return count;
+}
+
+bool WatchThreadsComeTo(std::size_t count) {
+    return WaitUntil([count] { return WatchThreadCount() == count; });
 }
 
 long HeapInUseKiB() {

@@ -14,7 +14,6 @@
 #include "platform/gui/qt/window_services.h"
 #include "res/resource.h"
 #include "support/process_counts.h"
-#include "support/wait_until.h"
 
 namespace {
 
@@ -250,12 +249,12 @@ TEST_F(MainDialogTest, LeavingWithThePortOpenEndsTheWatchThread) {
     StartReader("COM1");
     OpenPort(0);
     ASSERT_EQ(m_dlg->m_comm.m_bConnected, 1);
-    EXPECT_TRUE(testsupport::WaitUntil([] { return testsupport::WatchThreadCount() == 1; }));
+    EXPECT_TRUE(testsupport::WatchThreadsComeTo(1));
 
     Window().close();
     EXPECT_FALSE(Window().isVisible());
     m_dlg.reset();
-    EXPECT_EQ(testsupport::WatchThreadCount(), 0u);
+    EXPECT_TRUE(testsupport::WatchThreadsComeTo(0));
 }
 
 }  // namespace
