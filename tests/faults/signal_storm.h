@@ -7,6 +7,14 @@
 // sender thread is the only one that walks /proc/self/task; the handler touches nothing but a
 // lock-free counter. SIGURG is used because its default action is to be ignored: a signal still
 // on its way when the storm ends and the old action is back cannot end the process.
+//
+// The storm holds off while any thread of the process is in uninterruptible sleep. No signal can
+// end such a wait, and what it waits for is the kernel: every poll of a pseudo-terminal with bytes
+// in flight waits there for the kernel worker that carries the bytes from one side to the other.
+// Waking the other threads thousands of times a second meanwhile kept that worker off the CPU for
+// up to three seconds on a loaded two-core machine (the storm's process, and CPU-bound jobs of
+// the same session, had both cores), far beyond the second an answer is given: the session then
+// failed for the storm's sake, not the program's.
 
 #include <signal.h>
 
@@ -18,7 +26,7 @@ namespace faulttest {
 
 class SignalStorm {
   public:
-    // One signal to every other thread each `period`, until destruction.
+    // One signal to every other thread each `period`, bar the hold-offs, until destruction.
     explicit SignalStorm(std::chrono::microseconds period = std::chrono::microseconds(250));
     ~SignalStorm();
     SignalStorm(const SignalStorm&) = delete;
