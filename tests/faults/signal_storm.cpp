@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,17 @@ SignalStorm::SignalStorm(std::chrono::microseconds period) {
     m_sender = std::jthread([period](std::stop_token stop) {
         const pid_t process = ::getpid();
         const pid_t self = static_cast<pid_t>(::syscall(SYS_gettid));
+        std::vector<pid_t> waitingBefore;
         while (!stop.stop_requested()) {
             const std::vector<pid_t> threads = OtherThreads(self);
-            if (std::ranges::any_of(threads, InUninterruptibleWait)) {
+            std::vector<pid_t> waiting;
+            std::ranges::copy_if(threads, std::back_inserter(waiting), InUninterruptibleWait);
+            // A wait that the kernel ends at once is let be; one still there a round later is not.
+            const bool stillWaiting = std::ranges::any_of(
+                waiting, [&](pid_t tid) { return std::ranges::count(waitingBefore, tid) > 0; });
+            waitingBefore = std::move(waiting);
+            if (stillWaiting) {
+                waitingBefore.clear();
                 std::this_thread::sleep_for(kHoldOff);
                 continue;
             }
