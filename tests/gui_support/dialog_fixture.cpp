@@ -25,6 +25,9 @@ void DialogTest::SetUp() {
     std::filesystem::current_path(m_workDir);
     m_boxes = std::make_unique<RecordingMessageBox>();
     m_tones = std::make_unique<RecordingTones>();
+    // The answer text outlives every dialog. A capacity that an earlier test's flood left behind
+    // would make the first operation here give the text up at its end, as after a flood of its own.
+    std::string().swap(g_strReceived);
     m_dlg = std::make_unique<CMirovanDlg>();
     m_dlg->Create();
     QApplication::processEvents();
