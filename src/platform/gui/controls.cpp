@@ -1,5 +1,5 @@
-// The control objects, the same on every window backend: each backend library compiles this file
-// against its own answers for the dialog's controls.
+// The control objects, the same on every window backend: they join velmora_gui and ask the chosen
+// backend's answers for the dialog's controls (dialog_items.h).
 
 #include "platform/gui/controls.h"
 

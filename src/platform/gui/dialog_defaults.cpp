@@ -1,5 +1,5 @@
-// The framework's default answers of a dialog, the same on every window backend: each backend
-// library compiles this file beside its own implementation of the dialog.
+// The framework's default answers of a dialog, the same on every window backend: they join
+// velmora_gui beside the chosen backend's implementation of the dialog.
 
 #include "platform/gui/data_exchange.h"
 #include "platform/gui/dialog.h"
