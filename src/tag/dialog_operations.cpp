@@ -5,6 +5,7 @@
 #include "tag/commands.h"
 #include "tag/exchange.h"
 #include "tag/received_text.h"
+#include "tag/write_sequence.h"
 #include "ui/mirovan_dlg.h"
 
 bool CMirovanDlg::Exchange(std::string_view payload) {
@@ -78,28 +79,28 @@ void CMirovanDlg::OnBnClickedWrite() {
     if (!UpdateData(true)) {
         return;
     }
-    const bool writeHomepage = !tag::RemoveAll(m_strHomepage, " ").empty();
-    const bool writeTableInfo = !tag::RemoveAll(m_strTableInfo, " ").empty();
+    const std::vector<tag::WriteStep> steps =
+        tag::WriteSequence(m_strHomepage, m_strTableInfo, m_bLock != 0);
     BeginOperation();
 
-    if (!writeHomepage && !writeTableInfo) {
+    if (steps.empty()) {
         platform::ShowMessage("INPUT DATA FAIL.");
-    } else {
-        if (writeHomepage) {
-            m_strHomepage = tag::HomepageForWire(m_strHomepage);
-            const bool ok = WriteItem(tag::HomepagePayload(m_strHomepage, m_bLock != 0));
-            if (!m_bCloseRequested) {
-                platform::ShowMessage(ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.");
-            }
-            g_strReceived.clear();
+    }
+    for (const tag::WriteStep& step : steps) {
+        if (m_bCloseRequested) {
+            break;
         }
-        if (writeTableInfo && !m_bCloseRequested) {
-            const bool ok = WriteItem(tag::TableInfoPayload(m_strTableInfo));
-            if (!m_bCloseRequested) {
-                platform::ShowMessage(ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL.");
-            }
-            g_strReceived.clear();
+        const bool homepage = step.item == tag::TagItem::Homepage;
+        if (homepage) {
+            m_strHomepage = step.stored;
         }
+        const bool ok = WriteItem(step.payload);
+        if (!m_bCloseRequested) {
+            platform::ShowMessage(
+                homepage ? (ok ? "HOMEPAGE WRITE SUCCESS." : "HOMEPAGE WRITE FAIL.")
+                         : (ok ? "TABLE INFO WRITE SUCCESS." : "TABLE INFO WRITE FAIL."));
+        }
+        g_strReceived.clear();
     }
     EndOperation();
 }
