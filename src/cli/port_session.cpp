@@ -1,5 +1,6 @@
 #include "cli/port_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -30,17 +31,22 @@ std::optional<std::string> PortSession::Open(const PortSettings& settings) {
 
 PortSession::Answer PortSession::Exchange(std::string_view payload) {
     if (DeviceGone()) {
-        return Answer{false, {}, true};
+        return Answer{false, {}, true, {}};
     }
     TakeNotifications();
     AppendWaitingBytes(m_comm.m_rxQueue, m_received);
-    m_received.clear();
+    Collect(std::chrono::milliseconds(tag::kQuietGapMs), true);
+    std::string late = std::exchange(m_received, {});
+    if (DeviceGone()) {
+        return Answer{false, {}, true, std::move(late)};
+    }
     const tag::ByteWriter write = [this](const void* data, std::int32_t count) {
         return m_comm.WriteComm(data, count);
     };
-    const bool sent = tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0,
-                                    [this](std::uint32_t ms) { WaitForAnswer(ms); });
-    return Answer{sent, std::exchange(m_received, {}), DeviceGone()};
+    const bool sent =
+        tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0,
+                      [this](std::uint32_t ms) { Collect(std::chrono::milliseconds(ms), false); });
+    return Answer{sent, std::exchange(m_received, {}), DeviceGone(), std::move(late)};
 }
 
 bool PortSession::DeviceGone() {
@@ -67,22 +73,28 @@ void PortSession::TakeNotifications() {
     m_notified = 0;
 }
 
-void PortSession::WaitForAnswer(std::uint32_t ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+void PortSession::Collect(std::chrono::milliseconds span, bool restart) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto most = start + std::chrono::milliseconds(tag::kAnswerWaitMs);
+    auto deadline = start + span;
     // The deadline is tested first: a device that never stops sending keeps posting, and the
-    // second must end all the same.
+    // wait must end all the same.
     while (std::chrono::steady_clock::now() < deadline) {
         {
             std::unique_lock lock(m_mutex);
             if (!m_posted.wait_until(lock, deadline, [this] { return m_notified > 0 || m_gone; })) {
-                return;  // the second is over; what the thread posts later is not the answer
+                return;  // over; what the thread posts later is not for this wait
             }
             if (m_gone && m_notified == 0) {
-                return;  // no answer is coming
+                return;  // nothing more is coming
             }
             m_notified = 0;
         }
+        const std::size_t before = m_received.size();
         AppendWaitingBytes(m_comm.m_rxQueue, m_received);
+        if (restart && m_received.size() != before) {
+            deadline = std::min(std::chrono::steady_clock::now() + span, most);
+        }
     }
 }
 

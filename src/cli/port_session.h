@@ -11,6 +11,7 @@
 // joins the watch thread, before it takes the poster away, so no post can reach a poster that is
 // going.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -38,16 +39,21 @@ class PortSession : private platform::WindowPoster {
         bool sent = false;  // the frame went out whole
         std::string text;   // what arrived within the second
         bool gone = false;  // the device vanished under the open port
+        // Bytes that came after the last exchange's second and until the line had been quiet
+        // for the gap before this frame: late answers, dropped.
+        std::string late;
     };
-    // One frame and its second. Bytes that came in since the last exchange (a late answer) are
-    // thrown away first, as every tag operation of the window empties the text before it sends.
-    // Once the device is gone nothing is sent, and a wait under way ends when it goes.
+    // One frame and its second, behind a quiet gap: the frame waits until no byte has come for
+    // tag::kQuietGapMs (at most a second, for a device that chatters on). Once the device is gone
+    // nothing is sent, and a wait under way ends when it goes.
     Answer Exchange(std::string_view payload);
     bool DeviceGone();
 
   private:
     void Post(platform::WindowHandle window, std::uint32_t message) override;
-    void WaitForAnswer(std::uint32_t ms);
+    // Collects what arrives into m_received until `span` has passed; with `restart`, every
+    // arrival starts the span again, within a second in all.
+    void Collect(std::chrono::milliseconds span, bool restart);
     void TakeNotifications();
 
     CCommChannel m_comm;

@@ -14,6 +14,12 @@ namespace tag {
 // The device answers within this time; whatever arrives later is not part of the answer.
 inline constexpr std::uint32_t kAnswerWaitMs = 1000;
 
+// How long the line must have been quiet before a frame goes out, counted from when the frame is
+// ready: bytes in that time are a late answer to the frame before, which must not be taken for
+// this frame's. A device answering more than this past its second cannot be told apart, as
+// answers carry nothing that says which frame they answer.
+inline constexpr std::uint32_t kQuietGapMs = 100;
+
 using AnswerWait = std::function<void(std::uint32_t ms)>;
 
 // Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut
