@@ -1,5 +1,11 @@
 // batch: one row of a CSV file per tag, the operator placing each tag in turn.
 //
+// Each row begins with a READ of the tag on the reader, since the protocol says nothing of which
+// tag is there: a tag that holds a row this batch has finished is never written again, and a row
+// that was under way when an earlier run stopped asks for its own tag back and writes only what
+// that tag lacks. Rows that ask for the same items are told apart only by the operator placing a
+// fresh tag for each: a tag holding a finished row is refused for all the others.
+//
 // No request to stop cuts a tag short: while a tag is being written and read back it only marks
 // the batch to stop, and the batch stops once that tag is finished and logged. At a prompt it
 // stops at once, since nothing is under way then. A lost device, or one that stops taking
@@ -13,11 +19,14 @@
 #include "cli/commands.h"
 #include "cli/text_out.h"
 #include "platform/console.h"
+#include "tag/answers.h"
+#include "tag/commands.h"
+#include "tag/write_sequence.h"
 
 namespace cli {
 namespace {
 
-enum class Choice { Write, Skip, Stop };
+enum class Choice { Write, Skip, Stop, Lost };
 
 std::string Named(const BatchRow& row) {
     return "line " + std::to_string(row.line);
@@ -25,13 +34,18 @@ std::string Named(const BatchRow& row) {
 
 std::string Describe(const BatchRow& row) {
     std::string text = Named(row) + ":";
-    if (IsPresent(row.asked.homepage)) {
+    if (tag::IsPresent(row.asked.homepage)) {
         text += " homepage " + Quoted(row.asked.homepage) + (row.asked.lock ? " LOCKED" : "");
     }
-    if (IsPresent(row.asked.tableInfo)) {
+    if (tag::IsPresent(row.asked.tableInfo)) {
         text += " table info " + Quoted(row.asked.tableInfo);
     }
     return text;
+}
+
+bool AskSame(const BatchRow& a, const BatchRow& b) {
+    return a.items.homepage == b.items.homepage && a.items.tableInfo == b.items.tableInfo &&
+           a.items.lock == b.items.lock;
 }
 
 // One answer to one question: what was typed before it was asked is not its answer.
@@ -42,10 +56,18 @@ platform::InputResult Answer(BatchProgress& progress, std::size_t position,
     return platform::ReadInputLine(answer);
 }
 
-// The operator's answer, asked again until it is one of Enter, s and q. Input that ends or a
-// request to stop stops the batch.
-Choice AskRow(BatchProgress& progress, std::size_t position, const BatchRow& row) {
-    std::string question = Describe(row) + ". Place the tag: Enter writes, s skips, q stops.";
+// The operator's answer, asked again until it is one the question offers: Enter, s and q for a
+// row; Enter, n and q for a row whose tag is asked back. Input that ends or a request to stop
+// stops the batch.
+Choice AskRow(BatchProgress& progress, std::size_t position, const BatchRow& row,
+              bool interrupted) {
+    const std::string name = Named(row);
+    std::string question =
+        interrupted ? name +
+                          " was being written when the batch stopped: put its tag back and "
+                          "press Enter; n: it is lost, write " +
+                          name + " on a new tag; q stops."
+                    : Describe(row) + ". Place the tag: Enter writes, s skips, q stops.";
     for (;;) {
         std::string answer;
         if (Answer(progress, position, question, answer) != platform::InputResult::Line) {
@@ -54,13 +76,18 @@ Choice AskRow(BatchProgress& progress, std::size_t position, const BatchRow& row
         if (answer.empty()) {
             return Choice::Write;
         }
-        if (answer == "s" || answer == "S") {
-            return Choice::Skip;
-        }
         if (answer == "q" || answer == "Q") {
             return Choice::Stop;
         }
-        question = "'" + answer + "'? Enter writes " + Named(row) + ", s skips it, q stops.";
+        if (!interrupted && (answer == "s" || answer == "S")) {
+            return Choice::Skip;
+        }
+        if (interrupted && (answer == "n" || answer == "N")) {
+            return Choice::Lost;
+        }
+        question = "'" + answer + "'? " +
+                   (interrupted ? "Enter: its tag is back, n: it is lost, q stops."
+                                : "Enter writes " + name + ", s skips it, q stops.");
     }
 }
 
@@ -78,8 +105,15 @@ bool ConfirmLock(BatchProgress& progress, std::size_t position, const BatchRow& 
 // One run over the rows, with what it has to remember from row to row.
 class BatchRun {
   public:
-    BatchRun(PortSession& session, std::optional<BatchLog>& log, BatchProgress& progress)
-        : m_session(session), m_log(log), m_progress(progress) {}
+    BatchRun(PortSession& session, std::optional<BatchLog>& log, BatchProgress& progress,
+             const std::vector<BatchRow>& rows)
+        : m_session(session), m_log(log), m_progress(progress) {
+        for (const BatchRow& row : rows) {
+            if (m_log && m_log->Of(row).verified) {
+                m_onTags.push_back(&row);
+            }
+        }
+    }
 
     // Asks for, writes and logs one row; false when the batch stops here.
     bool Row(std::size_t position, const BatchRow& row) {
@@ -87,59 +121,161 @@ class BatchRun {
         if (history.settled) {
             return true;
         }
-        if (history.interrupted) {
-            m_progress.Say(Named(row) +
-                           " was stopped while it was being written: it is written again");
-        }
-        const Choice choice = AskRow(m_progress, position, row);
-        if (choice == Choice::Stop) {
-            return false;
-        }
-        if (choice == Choice::Skip) {
-            m_progress.Skipped(Named(row) + ": skipped");
-            return Record(row, nullptr, "skipped");
-        }
-        if (row.items.lock && !m_lockConfirmed) {
-            m_lockConfirmed = ConfirmLock(m_progress, position, row);
-            if (!m_lockConfirmed) {
-                m_progress.Say("locking not confirmed: stopped before " + Named(row));
+        bool interrupted = history.interrupted;
+        for (;;) {
+            const Choice choice = AskRow(m_progress, position, row, interrupted);
+            if (choice == Choice::Stop) {
                 return false;
             }
-        }
-        if (m_log) {
-            if (std::optional<std::string> why = m_log->Started(row, m_session.PortName())) {
-                return LogFailed(why, Named(row) + " was not written");
+            if (choice == Choice::Skip) {
+                m_progress.Skipped(Named(row) + ": skipped");
+                return Record(row, {}, std::string(kSkipped));
             }
+            if (choice == Choice::Lost) {
+                if (!SetAside(row)) {
+                    return false;
+                }
+                interrupted = false;
+                continue;
+            }
+            if (row.items.lock && !m_lockConfirmed) {
+                m_lockConfirmed = ConfirmLock(m_progress, position, row);
+                if (!m_lockConfirmed) {
+                    m_progress.Say("locking not confirmed: stopped before " + Named(row));
+                    return false;
+                }
+            }
+            m_progress.Working(Named(row) + ": reading the tag");
+            const PortSession::Answer read = m_session.Exchange(tag::kReadPayload);
+            NoteLate(row, read.late);
+            if (read.gone || !read.sent) {
+                m_progress.Unfinished(Named(row) + ": not done: the tag was not read: " +
+                                      (read.gone ? DescribeDeviceGone(m_session.PortName())
+                                                 : "the frame did not go out whole"));
+                m_deviceLost = true;
+                return false;
+            }
+            if (read.text.empty()) {
+                m_progress.Say(Named(row) + ": no answer to the read: is a tag on the reader?");
+                continue;
+            }
+            const tag::ReadAnswer onTag = tag::SplitReadAnswer(read.text);
+            if (interrupted && !row.items.lock && Holds(onTag, row.items)) {
+                WriteReport report;
+                report.readBack = read.text;
+                return Settle(row, report, std::string(kVerifiedAlready),
+                              ": it was on its tag already; nothing written");
+            }
+            if (const BatchRow* finished = FinishedOn(onTag, row, interrupted)) {
+                m_progress.Say("The tag on the reader holds " + Named(*finished) +
+                               ", which is finished: it is not written again. Place another.");
+                continue;
+            }
+            return Write(row, interrupted ? &onTag : nullptr);
         }
-        m_progress.Working(Named(row) + ": writing");
-        const WriteReport report =
-            WriteTag(m_session, row.items, {.verify = true, .wholeRow = true});
-        if (report.portLost) {
-            m_progress.Unfinished(Named(row) + ": not done: " + report.failure);
-            Record(row, &report, "not done: " + report.failure);
-            m_deviceLost = true;
-            return false;
-        }
-        if (report.Succeeded()) {
-            m_progress.Succeeded(Named(row) + ": written and verified");
-        } else {
-            m_progress.Failed(Named(row) + ": " + report.failure);
-        }
-        return Record(row, &report, report.Succeeded() ? "verified" : report.failure);
     }
 
     bool Broken() const { return m_logBroken || m_deviceLost; }
 
   private:
-    bool Record(const BatchRow& row, const WriteReport* report, const std::string& result) {
+    // The finished row whose items the tag holds. The row's own tag put back holds its items
+    // whatever other rows ask for the same: only rows that ask for something else count then.
+    const BatchRow* FinishedOn(const tag::ReadAnswer& onTag, const BatchRow& row,
+                               bool interrupted) const {
+        for (const BatchRow* done : m_onTags) {
+            if (!(interrupted && AskSame(*done, row)) && Holds(onTag, done->items)) {
+                return done;
+            }
+        }
+        return nullptr;
+    }
+
+    bool Write(const BatchRow& row, const tag::ReadAnswer* onTag) {
+        if (m_log) {
+            LogRecord started = RecordOf(row, m_session.PortName());
+            started.record = "started";
+            if (std::optional<std::string> why = m_log->Append(std::move(started))) {
+                return LogFailed(why, Named(row) + " was not written");
+            }
+        }
+        m_progress.Working(Named(row) + ": writing");
+        const WriteReport report =
+            WriteTag(m_session, row.items, {.verify = true, .wholeRow = true, .onTag = onTag});
+        NoteLate(row, report.late);
+        if (report.Succeeded()) {
+            return Settle(row, report,
+                          std::string(report.lockedAlready ? kVerifiedLocked : kVerified),
+                          report.lockedAlready ? ": written and verified; it was locked already"
+                                               : ": written and verified");
+        }
+        if (report.portLost) {
+            // No result: what the tag holds now is not known, so the row stays under way, and a
+            // resumed batch asks for its tag back as after a kill.
+            m_progress.Unfinished(Named(row) + ": not done: " + report.failure);
+            m_deviceLost = true;
+            return false;
+        }
+        if (!Record(row, report, report.failure)) {
+            m_progress.Unfinished(Named(row) + ": not done: " + report.failure);
+            return false;
+        }
+        m_progress.Failed(Named(row) + ": " + report.failure);
+        return true;
+    }
+
+    // A row on its tag: recorded first, for a row whose result is not on the disk is not done,
+    // here and in a resumed batch alike. A device that went away right behind the read-back
+    // stops the batch now.
+    bool Settle(const BatchRow& row, const WriteReport& report, const std::string& result,
+                const std::string& said) {
+        if (!Record(row, report, result)) {
+            m_progress.Unfinished(Named(row) +
+                                  ": not done: on its tag, but its result is not "
+                                  "recorded; a resumed batch asks for its tag back");
+            return false;
+        }
+        m_progress.Succeeded(Named(row) + said);
+        m_onTags.push_back(&row);
+        if (report.portLost) {
+            m_deviceLost = true;
+            return false;
+        }
+        return true;
+    }
+
+    // The operator has lost the tag of a row that was under way: whatever it holds, the row goes
+    // onto another one.
+    bool SetAside(const BatchRow& row) {
+        const std::string name = Named(row);
+        m_progress.Say("The lost tag may hold " + name + " too: set it aside when it turns up. " +
+                       name + " goes onto a new tag.");
+        return Record(row, {}, "not done: its tag was lost and is to be set aside");
+    }
+
+    void NoteLate(const BatchRow& row, const std::string& late) {
+        if (!late.empty()) {
+            m_progress.Say(
+                Named(row) + ": " + std::to_string(late.size()) +
+                " bytes came after their answer's second and were dropped: " + Quoted(late));
+        }
+    }
+
+    bool Record(const BatchRow& row, const WriteReport& report, std::string result) {
         if (!m_log) {
             return true;
         }
-        const std::optional<std::string> why =
-            m_log->Result(row, m_session.PortName(), report, result);
+        LogRecord record = RecordOf(row, m_session.PortName());
+        record.homepageSent = report.homepagePayload;
+        record.tableInfoSent = report.tableInfoPayload;
+        record.homepageAnswer = Escaped(report.homepageAnswer);
+        record.tableInfoAnswer = Escaped(report.tableInfoAnswer);
+        record.readBack = Escaped(report.readBack.value_or(""));
+        record.result = std::move(result);
+        record.record = "result";
+        const std::optional<std::string> why = m_log->Append(std::move(record));
         return !why || LogFailed(why, Named(row) +
                                           "'s result is not recorded: a resumed batch "
-                                          "does it again");
+                                          "asks for its tag back");
     }
 
     // A log that cannot be written any more stops the batch before the next frame: a tag done
@@ -154,6 +290,8 @@ class BatchRun {
     PortSession& m_session;
     std::optional<BatchLog>& m_log;
     BatchProgress& m_progress;
+    // The rows on their tags, earlier runs' included, in the order they got there.
+    std::vector<const BatchRow*> m_onTags;
     bool m_lockConfirmed = false;
     bool m_logBroken = false;
     bool m_deviceLost = false;
@@ -206,7 +344,7 @@ int RunBatch(const Arguments& args) {
         // Only now: a batch whose port does not open leaves no log behind.
         if (log) {
             if (std::optional<std::string> why = log->Begin()) {
-                Complain("cannot write the log " + log->Path().string() + ": " + *why);
+                Complain(*why);
                 return kBadInput;
             }
         }
@@ -214,7 +352,7 @@ int RunBatch(const Arguments& args) {
         if (log && args.resume) {
             SayWhatIsLeft(progress, *log, rows);
         }
-        BatchRun run(session, log, progress);
+        BatchRun run(session, log, progress, rows);
         for (std::size_t i = 0; i < rows.size() && !platform::InterruptRequested(); ++i) {
             if (!run.Row(i + 1, rows[i])) {
                 break;

@@ -1,6 +1,5 @@
 #include "cli/batch_log.h"
 
-#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <fstream>
@@ -17,9 +16,6 @@ const std::vector<std::string> kColumns = {
     "time",      "row",           "homepage",        "table_info",      "lock",
     "port",      "homepage_sent", "table_info_sent", "homepage_answer", "table_info_answer",
     "read_back", "result",        "record"};
-constexpr std::size_t kRowColumn = 1;
-constexpr std::size_t kAskedColumn = 2;
-constexpr std::size_t kResultColumn = 11;
 constexpr std::string_view kStarted = "started";
 constexpr std::string_view kResult = "result";
 
@@ -31,39 +27,109 @@ std::string UtcNow() {
     return text;
 }
 
-std::vector<std::string> Asked(const BatchRow& row) {
-    return {row.asked.homepage, row.asked.tableInfo, row.asked.lock ? "1" : "0"};
+std::string DescribeAsked(const LogRecord& record) {
+    return "homepage " + Quoted(record.homepage) + ", table info " + Quoted(record.tableInfo) +
+           ", lock " + record.lock;
 }
 
-std::string DescribeAsked(const std::vector<std::string>& asked) {
-    return "homepage " + Quoted(asked[0]) + ", table info " + Quoted(asked[1]) + ", lock " +
-           asked[2];
+std::string InUse(const std::filesystem::path& path,
+                  const platform::JournalFile::Refusal& refused) {
+    return path.string() + " is the log of a batch that is running" +
+           (refused.holder ? " (process " + std::to_string(*refused.holder) + ")" : "") +
+           ": one batch per log; let it finish or name another log";
 }
 
-// A record is whole when it has every column and ends with its kind: a cut one lacks at least
-// the last column, since the kind is written last.
-bool IsWhole(const std::optional<std::vector<std::string>>& fields) {
-    return fields && fields->size() == kColumns.size() &&
-           (fields->back() == kStarted || fields->back() == kResult);
+bool AskSame(const LogRecord& a, const LogRecord& b) {
+    return a.homepage == b.homepage && a.tableInfo == b.tableInfo && a.lock == b.lock;
 }
 
 }  // namespace
+
+std::string FormatLogRecord(const LogRecord& r) {
+    return JoinCsvLine({r.time, std::to_string(r.row), r.homepage, r.tableInfo, r.lock, r.port,
+                        r.homepageSent, r.tableInfoSent, r.homepageAnswer, r.tableInfoAnswer,
+                        r.readBack, r.result, r.record});
+}
+
+std::optional<LogRecord> ParseLogRecord(std::string_view line) {
+    std::string why;
+    std::optional<std::vector<std::string>> fields = SplitCsvLine(line, why);
+    // A record is whole when it has every column and ends with its kind: a cut one lacks at least
+    // the last column, since the kind is written last.
+    if (!fields || fields->size() != kColumns.size() ||
+        (fields->back() != kStarted && fields->back() != kResult)) {
+        return std::nullopt;
+    }
+    std::vector<std::string>& f = *fields;
+    LogRecord r;
+    const auto [end, ec] = std::from_chars(f[1].data(), f[1].data() + f[1].size(), r.row);
+    if (ec != std::errc() || end != f[1].data() + f[1].size()) {
+        r.row = 0;  // no line of any file
+    }
+    r.time = std::move(f[0]);
+    r.homepage = std::move(f[2]);
+    r.tableInfo = std::move(f[3]);
+    r.lock = std::move(f[4]);
+    r.port = std::move(f[5]);
+    r.homepageSent = std::move(f[6]);
+    r.tableInfoSent = std::move(f[7]);
+    r.homepageAnswer = std::move(f[8]);
+    r.tableInfoAnswer = std::move(f[9]);
+    r.readBack = std::move(f[10]);
+    r.result = std::move(f[11]);
+    r.record = std::move(f[12]);
+    return r;
+}
+
+bool IsVerified(std::string_view result) {
+    return result == kVerified || result.starts_with(std::string(kVerified) + ": ");
+}
+
+LogRecord RecordOf(const BatchRow& row, const std::string& port) {
+    LogRecord record;
+    record.row = row.line;
+    record.homepage = row.asked.homepage;
+    record.tableInfo = row.asked.tableInfo;
+    record.lock = row.asked.lock ? "1" : "0";
+    record.port = port;
+    return record;
+}
 
 std::variant<BatchLog, std::string> BatchLog::Read(const std::filesystem::path& path, bool resume,
                                                    const std::vector<BatchRow>& rows) {
     BatchLog log;
     log.m_path = path;
-    const std::string name = path.string();
+    log.m_resume = resume;
+    log.m_rows = &rows;
+    // A log that another run holds is refused for that, whatever it holds.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        auto opened = platform::JournalFile::Open(path);
+        if (auto* refused = std::get_if<platform::JournalFile::Refusal>(&opened);
+            refused != nullptr && refused->inUse) {
+            return InUse(path, *refused);
+        }
+    }
     std::ifstream file(path, std::ios::binary);
     const std::string content{std::istreambuf_iterator<char>(file),
                               std::istreambuf_iterator<char>()};
-    const std::string header = JoinCsvLine(kColumns);
-    if (content.empty()) {
-        log.m_lead = header + "\n";
-        return log;
+    if (std::optional<std::string> why = log.Take(content, file.is_open())) {
+        return *why;
     }
+    return log;
+}
+
+std::optional<std::string> BatchLog::Take(const std::string& content, bool exists) {
+    const std::string name = m_path.string();
+    m_history.clear();
+    m_cut.clear();
+    m_lead.clear();
+    if (m_resume && !exists) {
+        return "nothing to resume: " + name + " does not exist; name the log of the batch";
+    }
+    const std::string header = JoinCsvLine(kColumns);
     std::map<int, const BatchRow*> byLine;
-    for (const BatchRow& row : rows) {
+    for (const BatchRow& row : *m_rows) {
         byLine[row.line] = &row;
     }
     std::size_t at = 0;
@@ -81,45 +147,45 @@ std::variant<BatchLog, std::string> BatchLog::Read(const std::filesystem::path& 
             }
             continue;
         }
-        std::string why;
-        const std::optional<std::vector<std::string>> fields = SplitCsvLine(line, why);
-        if (end == std::string::npos || !IsWhole(fields)) {
-            log.m_cut.push_back(lineNumber);
+        const std::optional<LogRecord> record = ParseLogRecord(line);
+        if (end == std::string::npos || !record) {
+            m_cut.push_back(lineNumber);
             continue;
         }
-        const std::string& text = (*fields)[kRowColumn];
-        int number = 0;
-        const auto [stop, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-        const auto row = byLine.find(number);
-        if (ec != std::errc() || stop != text.data() + text.size() || row == byLine.end()) {
-            return where + "row '" + text + "' is no row of this batch file";
+        const auto row = byLine.find(record->row);
+        if (row == byLine.end()) {
+            return where + "row '" + std::to_string(record->row) + "' is no row of this batch file";
         }
-        const std::vector<std::string> asked(fields->begin() + kAskedColumn,
-                                             fields->begin() + kAskedColumn + 3);
-        if (asked != Asked(*row->second)) {
-            return where + "row " + text + " asked for " + DescribeAsked(asked) +
-                   ", and that line of the batch file asks for " +
-                   DescribeAsked(Asked(*row->second)) +
+        const LogRecord asked = RecordOf(*row->second, {});
+        if (!AskSame(*record, asked)) {
+            return where + "row " + std::to_string(record->row) + " asked for " +
+                   DescribeAsked(*record) + ", and that line of the batch file asks for " +
+                   DescribeAsked(asked) +
                    ": the log belongs to another file, or the file was changed since";
         }
-        History& history = log.m_history[number];
+        History& history = m_history[record->row];
         history.tried = true;
-        history.interrupted = fields->back() == kStarted;
-        if (fields->back() == kResult) {
-            const std::string& result = (*fields)[kResultColumn];
-            history.settled = result == "verified" || result == "skipped";
+        history.interrupted = record->record == kStarted;
+        if (record->record == kResult) {
+            history.verified = IsVerified(record->result);
+            history.settled = history.verified || record->result == kSkipped;
         }
         records = true;
     }
-    if (records && !resume) {
+    if (records && !m_resume) {
         return name +
                " already holds a batch's results: --resume continues that batch, or "
                "name another log";
     }
-    if (content.back() != '\n') {
-        log.m_lead = "\n";  // nothing is ever appended to a cut record
+    if (!records && m_resume) {
+        return "nothing to resume: " + name + " holds no record of a row";
     }
-    return log;
+    if (content.empty()) {
+        m_lead = header + "\n";
+    } else if (content.back() != '\n') {
+        m_lead = "\n";  // nothing is ever appended to a cut record
+    }
+    return std::nullopt;
 }
 
 BatchLog::History BatchLog::Of(const BatchRow& row) const {
@@ -128,44 +194,30 @@ BatchLog::History BatchLog::Of(const BatchRow& row) const {
 }
 
 std::optional<std::string> BatchLog::Begin() {
+    const std::string name = m_path.string();
     auto opened = platform::JournalFile::Open(m_path);
-    if (auto* why = std::get_if<std::string>(&opened)) {
-        return *why;
+    if (auto* refused = std::get_if<platform::JournalFile::Refusal>(&opened)) {
+        if (refused->inUse) {
+            return InUse(m_path, *refused);
+        }
+        return "cannot write the log " + name + ": " + refused->reason;
     }
     m_file.emplace(std::move(std::get<platform::JournalFile>(opened)));
-    return std::nullopt;
+    std::string content;
+    if (std::optional<std::string> why = m_file->ReadAll(content)) {
+        return "cannot read the log " + name + ": " + *why;
+    }
+    return Take(content, true);
 }
 
-std::optional<std::string> BatchLog::Append(std::vector<std::string> fields) {
-    std::string text = std::exchange(m_lead, {}) + JoinCsvLine(fields) + "\n";
+std::optional<std::string> BatchLog::Append(LogRecord record) {
+    record.time = UtcNow();
+    std::string text = std::exchange(m_lead, {}) + FormatLogRecord(record) + "\n";
     std::optional<std::string> why = m_file->Append(text);
     if (why) {
         m_lead = "\n";  // whatever part of the record is there stays on a line of its own
     }
     return why;
-}
-
-std::optional<std::string> BatchLog::Started(const BatchRow& row, const std::string& port) {
-    std::vector<std::string> fields{UtcNow(), std::to_string(row.line)};
-    const std::vector<std::string> asked = Asked(row);
-    fields.insert(fields.end(), asked.begin(), asked.end());
-    fields.insert(fields.end(), {port, "", "", "", "", "", "", std::string(kStarted)});
-    return Append(std::move(fields));
-}
-
-std::optional<std::string> BatchLog::Result(const BatchRow& row, const std::string& port,
-                                            const WriteReport* report, std::string_view result) {
-    const WriteReport none;
-    const WriteReport& r = report != nullptr ? *report : none;
-    std::vector<std::string> fields{UtcNow(), std::to_string(row.line)};
-    const std::vector<std::string> asked = Asked(row);
-    fields.insert(fields.end(), asked.begin(), asked.end());
-    // Answers can hold anything, a line end included: escaped, so that a record is one line.
-    fields.insert(fields.end(),
-                  {port, r.homepagePayload, r.tableInfoPayload, Escaped(r.homepageAnswer),
-                   Escaped(r.tableInfoAnswer), Escaped(r.readBack.value_or("")),
-                   std::string(result), std::string(kResult)});
-    return Append(std::move(fields));
 }
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include "cli/text_out.h"
 #include "tag/commands.h"
+#include "tag/write_sequence.h"
 
 namespace cli {
 namespace {
@@ -44,29 +45,64 @@ std::string Mismatch(std::string_view item, std::string_view sent, std::string_v
            Quoted(held);
 }
 
-}  // namespace
-
-bool IsPresent(std::string_view item) {
-    return !tag::RemoveAll(item, " ").empty();
+std::string_view ItemName(tag::TagItem item) {
+    return item == tag::TagItem::Homepage ? "homepage" : "table info";
 }
 
+std::string_view HeldItem(const tag::ReadAnswer& held, tag::TagItem item) {
+    return item == tag::TagItem::Homepage ? held.homepage : held.tableInfo;
+}
+
+// The read-back's verdict: empty when the tag holds every item of the sequence.
+std::string VerifyFailure(const std::vector<tag::WriteStep>& steps,
+                          const PortSession::Answer& answer, const std::string& port) {
+    const tag::ReadAnswer held = tag::SplitReadAnswer(answer.text);
+    for (const tag::WriteStep& step : steps) {
+        if (HeldItem(held, step.item) == step.stored) {
+            continue;
+        }
+        // What came before the device went away is not the whole answer, or it would match.
+        if (answer.gone) {
+            return "verify failed: " + DescribeDeviceGone(port);
+        }
+        if (answer.text.empty()) {
+            return "verify failed: no answer to the read-back";
+        }
+        return Mismatch(ItemName(step.item), step.stored, HeldItem(held, step.item));
+    }
+    return {};
+}
+
+}  // namespace
+
 std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName) {
-    if (auto why = CheckItem("the homepage", items.homepage, tag::HomepageForWire(items.homepage),
-                             tag::kHomepageLimit)) {
-        return why;
+    const std::vector<tag::WriteStep> steps =
+        tag::WriteSequence(items.homepage, items.tableInfo, items.lock);
+    for (const tag::WriteStep& step : steps) {
+        const bool homepage = step.item == tag::TagItem::Homepage;
+        if (auto why = CheckItem(homepage ? "the homepage" : "the table info",
+                                 homepage ? items.homepage : items.tableInfo, step.stored,
+                                 tag::ItemLimit(step.item))) {
+            return why;
+        }
     }
-    if (auto why =
-            CheckItem("the table info", items.tableInfo, items.tableInfo, tag::kTableInfoLimit)) {
-        return why;
-    }
-    const bool homepage = IsPresent(items.homepage);
-    if (!homepage && !IsPresent(items.tableInfo)) {
+    if (steps.empty()) {
         return "nothing to write: homepage and table info are both empty";
     }
-    if (items.lock && !homepage) {
+    if (items.lock && steps.front().item != tag::TagItem::Homepage) {
         return std::string(lockName) + " locks the homepage, and there is no homepage to write";
     }
     return std::nullopt;
+}
+
+bool Holds(const tag::ReadAnswer& held, const TagWrite& items) {
+    for (const tag::WriteStep& step :
+         tag::WriteSequence(items.homepage, items.tableInfo, items.lock)) {
+        if (HeldItem(held, step.item) != step.stored) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<tag::ReadAnswer> ReadTag(PortSession& session) {
@@ -79,49 +115,44 @@ std::optional<tag::ReadAnswer> ReadTag(PortSession& session) {
 
 WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode) {
     WriteReport report;
-    const auto judge = [&](std::string_view item, const PortSession::Answer& answer) {
-        report.portLost = report.portLost || answer.gone || !answer.sent;
-        if ((!answer.sent || !tag::IsWriteSuccess(answer.text)) && report.Succeeded()) {
-            report.failure = WriteFailure(item, answer, session.PortName());
+    const std::vector<tag::WriteStep> steps =
+        tag::WriteSequence(items.homepage, items.tableInfo, items.lock);
+    for (const tag::WriteStep& step : steps) {
+        const bool homepage = step.item == tag::TagItem::Homepage;
+        const bool held = mode.onTag != nullptr && HeldItem(*mode.onTag, step.item) == step.stored;
+        if (held && !(homepage && items.lock)) {
+            continue;
         }
-    };
-    const std::string homepage = tag::HomepageForWire(items.homepage);
-    if (IsPresent(items.homepage)) {
-        report.homepagePayload = tag::HomepagePayload(homepage, items.lock);
-        const PortSession::Answer answer = session.Exchange(report.homepagePayload);
-        report.homepageAnswer = answer.text;
-        judge("homepage", answer);
-    }
-    if (!report.Succeeded() && mode.wholeRow) {
-        // A tag that refuses its homepage (locked already: a finished tag put back by mistake)
-        // keeps its table info too, so that no tag ends up half one row's and half another's.
-        report.failure += "; the table info was not written";
-        return report;
-    }
-    if (IsPresent(items.tableInfo)) {
-        report.tableInfoPayload = tag::TableInfoPayload(items.tableInfo);
-        const PortSession::Answer answer = session.Exchange(report.tableInfoPayload);
-        report.tableInfoAnswer = answer.text;
-        judge("table info", answer);
+        if (!report.Succeeded() && mode.wholeRow) {
+            // A tag that refuses its homepage (locked already: a finished tag put back by
+            // mistake) keeps its table info too, so that no tag ends up half one row's and half
+            // another's.
+            report.failure += "; the table info was not written";
+            return report;
+        }
+        const PortSession::Answer answer = session.Exchange(step.payload);
+        report.late += answer.late;
+        (homepage ? report.homepagePayload : report.tableInfoPayload) = step.payload;
+        (homepage ? report.homepageAnswer : report.tableInfoAnswer) = answer.text;
+        report.portLost = report.portLost || answer.gone || !answer.sent;
+        const bool success = answer.sent && tag::IsWriteSuccess(answer.text);
+        // Only a tag locked with this very homepage refuses it: the lock is there.
+        const bool refusedAsLocked =
+            held && answer.sent && !answer.gone && !answer.text.empty() && !success;
+        report.lockedAlready = report.lockedAlready || refusedAsLocked;
+        if (!success && !refusedAsLocked && report.Succeeded()) {
+            report.failure = WriteFailure(ItemName(step.item), answer, session.PortName());
+        }
     }
     if (!mode.verify || !report.Succeeded()) {
         return report;
     }
     const PortSession::Answer answer = session.Exchange(tag::kReadPayload);
+    report.late += answer.late;
     report.readBack = answer.text;
     report.portLost = answer.gone || !answer.sent;
-    const tag::ReadAnswer held = tag::SplitReadAnswer(answer.text);
-    if (answer.gone) {
-        report.failure = "verify failed: " + DescribeDeviceGone(session.PortName());
-    } else if (answer.text.empty()) {
-        report.failure = "verify failed: no answer to the read-back";
-    } else if (!report.homepagePayload.empty() && held.homepage != homepage) {
-        report.failure = Mismatch("homepage", homepage, held.homepage);
-    } else if (!report.tableInfoPayload.empty() && held.tableInfo != items.tableInfo) {
-        report.failure = Mismatch("table info", items.tableInfo, held.tableInfo);
-    } else {
-        report.verified = true;
-    }
+    report.failure = VerifyFailure(steps, answer, session.PortName());
+    report.verified = report.failure.empty();
     return report;
 }
 

@@ -16,13 +16,13 @@ struct TagWrite {
     bool lock = false;
 };
 
-// Whether an item is written: the window writes nothing for an item made only of spaces.
-bool IsPresent(std::string_view item);
-
 // Why these items cannot go out (a control character, more bytes than the tag takes once
 // "http://" and commas are removed), or why nothing would be written; nothing when they can.
 // `lockName` is how the operator spells the lock ("--lock", "lock").
 std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName);
+
+// Whether a tag holding `held` holds every item that `items` writes, as the write leaves it.
+bool Holds(const tag::ReadAnswer& held, const TagWrite& items);
 
 // Nothing when the device did not answer at all; an empty tag answers ",".
 std::optional<tag::ReadAnswer> ReadTag(PortSession& session);
@@ -35,6 +35,11 @@ struct WriteReport {
     std::string tableInfoAnswer;
     std::optional<std::string> readBack;  // the read-back's answer, when there was one
     bool verified = false;
+    // A locked homepage write that the row's own tag, put back holding that homepage, refused:
+    // the refusal proves the lock, so the row is not failed for it.
+    bool lockedAlready = false;
+    // Bytes that came while the line had to be quiet before a frame: late answers, dropped.
+    std::string late;
     std::string failure;    // empty: every write said "Success" (and the read-back matched)
     bool portLost = false;  // the device is gone, or a frame did not go out: nothing more can
 
@@ -44,11 +49,16 @@ struct WriteReport {
 struct WriteMode {
     bool verify = false;    // read the tag back and compare
     bool wholeRow = false;  // a refused homepage keeps the table info from being written
+    // What the tag on the reader holds, when it is the row's own tag put back after the batch
+    // was stopped in the middle of it: an item it holds already is not written again, save a
+    // locked homepage, which is written again to be sure of the lock.
+    const tag::ReadAnswer* onTag = nullptr;
 };
 
-// The items present (not empty once spaces are removed), homepage first, each judged by the
-// "Success" test; then, with `verify` and both writes successful, a READ whose items must equal
-// what was sent. `items` must have passed CheckTagWrite.
+// The items of the write sequence, each judged by the "Success" test; then, with `verify` and
+// every write successful, a READ whose items must equal the row's. A read-back that matches
+// decides the row even when the device went away right behind it. `items` must have passed
+// CheckTagWrite.
 WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode);
 
 }  // namespace cli

@@ -1,6 +1,8 @@
 #pragma once
 // A file that only grows, one record at a time, each on the disk before the caller goes on: the
-// batch's log, whose records must survive the program being killed or the power going.
+// batch's log, whose records must survive the program being killed or the power going. While it is
+// open it is this journal's alone: a second one on the same file, from this process or another,
+// is refused, so that two runs never append to one log.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,8 +15,13 @@ namespace platform {
 
 class JournalFile {
   public:
-    // Opens `path` for appending, creating it when it is not there; else the system's reason.
-    static std::variant<JournalFile, std::string> Open(const std::filesystem::path& path);
+    struct Refusal {
+        std::string reason;  // the system's, or that another journal holds the file
+        bool inUse = false;  // another journal holds the file
+        std::optional<unsigned long> holder;  // its process, where the system tells it
+    };
+    // Opens `path` for appending, creating it when it is not there, and takes it for this journal.
+    static std::variant<JournalFile, Refusal> Open(const std::filesystem::path& path);
 
     JournalFile(JournalFile&& other) noexcept;
     JournalFile& operator=(JournalFile&& other) noexcept;
@@ -25,6 +32,10 @@ class JournalFile {
     // Writes `record` at the end with one call and syncs it to the disk. Nothing when it is all
     // there; else the system's reason ("No space left on device"), and part of it may be there.
     std::optional<std::string> Append(std::string_view record);
+
+    // Puts everything the file holds, from its start, into `content`. Nothing when it could;
+    // else the system's reason.
+    std::optional<std::string> ReadAll(std::string& content) const;
 
   private:
     JournalFile() = default;

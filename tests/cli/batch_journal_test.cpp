@@ -1,245 +1,415 @@
-// velmora-tag batch as a production line meets it: keys pressed twice, a reader unplugged, a kill,
-// a full disk, a finished tag put back, a batch file edited. Each time every row must end up on
-// the tag the operator placed, once, with a log that says so.
+// velmora-tag batch as a production line meets it: a stack of tags and an operator who places a
+// fresh one for each row and puts a row's tag back when asked; keys pressed twice, a reader
+// unplugged, kills, a full disk, a finished tag put back, two runs on one log, late answers, rows
+// that ask for the same. Each time every row must end up on one tag, once, with a log that says so.
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
-#include <map>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
+#include <tuple>
 
-#include "tag_fixture.h"
+#include "production_line.h"
+#include "support/temp_config_home.h"
 
 namespace clitest {
 namespace {
 
-// Homepage-only rows tag-2 … tag-<last>, each on the line of its number.
-std::string TagRows(int last) {
-    std::string csv = "homepage,table_info,lock\n";
+constexpr char kPort[] = "COM7";
+using Rows = std::vector<std::tuple<int, std::string, std::string>>;
+
+// Rows tag-<n> (with table info T-<n> when `tableInfo`) on lines 2 … last.
+Rows Numbered(int last, bool tableInfo) {
+    Rows rows;
     for (int line = 2; line <= last; ++line) {
-        csv += "tag-" + std::to_string(line) + ",,0\n";
+        rows.emplace_back(line, "tag-" + std::to_string(line),
+                          tableInfo ? "T-" + std::to_string(line) : "");
+    }
+    return rows;
+}
+
+std::string Csv(const Rows& rows, bool lock = false) {
+    std::string csv = "homepage,table_info,lock\n";
+    for (const auto& [line, homepage, tableInfo] : rows) {
+        csv += homepage + "," + tableInfo + (lock ? ",1\n" : ",0\n");
     }
     return csv;
 }
 
-struct LogRecord {
-    int row = 0;
-    std::string result;
-    std::string kind;  // "started" or "result"
-};
-
-// The whole records of a log; no field of the test's holds a doubled quote, so quotes only group.
-// A line that is not a whole record is `cut`.
-std::vector<LogRecord> Records(const std::string& log, std::vector<std::string>* cut = nullptr) {
-    std::vector<LogRecord> records;
-    std::size_t at = log.find('\n') + 1;  // behind the header
-    while (at < log.size()) {
-        const std::size_t end = log.find('\n', at);
-        const std::string line = log.substr(at, end == std::string::npos ? end : end - at);
-        at = end == std::string::npos ? log.size() : end + 1;
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        for (const char c : line) {
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (c == ',' && !quoted) {
-                fields.emplace_back();
-            } else {
-                fields.back().push_back(c);
-            }
-        }
-        if (end == std::string::npos || fields.size() != 13) {
-            if (cut != nullptr) {
-                cut->push_back(line);
-            }
-            continue;
-        }
-        records.push_back({std::stoi(fields[1]), fields[11], fields[12]});
-    }
-    return records;
-}
-
-std::map<int, int> SettledCounts(const std::vector<LogRecord>& records) {
-    std::map<int, int> settled;
-    for (const LogRecord& r : records) {
-        if (r.kind == "result" && (r.result == "verified" || r.result == "skipped")) {
-            ++settled[r.row];
-        }
-    }
-    return settled;
-}
-
-class Batch : public VelmoraTag {
+class ProductionLine : public ::testing::Test {
   protected:
-    std::vector<std::string> BatchArgs(const std::string& port = kPort) const {
-        return {"--port", port, "batch", "tags.csv", "--log", "results.csv", "--resume"};
+    ProductionLine() { std::filesystem::create_directories(m_folder); }
+
+    void WriteFile(const std::string& name, const std::string& text) {
+        std::ofstream(m_folder / name, std::ios::binary) << text;
     }
+    std::string ReadFile(const std::string& name) const {
+        std::ifstream file(m_folder / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    std::string Log() const { return ReadFile("results.csv"); }
+
+    // The batch with its log, resumed as an operator would: when the log holds a record.
+    std::vector<std::string> Args(const std::string& port = kPort) const {
+        std::vector<std::string> args{"--port", port, "batch", "tags.csv", "--log", "results.csv"};
+        if (!Records(Log()).empty()) {
+            args.push_back("--resume");
+        }
+        return args;
+    }
+
+    // A run served to its end; its ending.
+    CliRun::Ending ServeToEnd(TagLine& line, CliRun& run) {
+        EXPECT_EQ(line.Serve(run), TagLine::Ended::Exited) << run.Output();
+        return run.Wait().value_or(CliRun::Ending{});
+    }
+
+    std::vector<std::string> PayloadsFrom(std::size_t from) const {
+        std::vector<std::string> payloads;
+        const auto frames = m_line.Frames();
+        for (std::size_t i = from; i < frames.size(); ++i) {
+            payloads.push_back(frames[i].payload);
+        }
+        return payloads;
+    }
+
+    testsupport::TempConfigHome m_config;
+    std::filesystem::path m_folder = m_config.Path() / "work";
+    TagLine m_line{kPort};
 };
 
-TEST_F(Batch, KeysTypedAheadNeverAnswerTheNextTag) {
-    WriteFile("tags.csv", TagRows(3));
-    CliRun run(BatchArgs(), m_folder, CliRun::Stdin::Terminal);
+TEST_F(ProductionLine, KeysTypedAheadNeverAnswerTheNextTag) {
+    WriteFile("tags.csv", Csv(Numbered(3, false)));
+    CliRun run(Args(), m_folder, CliRun::Stdin::Terminal);
     ASSERT_TRUE(run.Await("line 2: homepage \"tag-2\". Place the tag"));
     run.Input("\n\n");  // Enter pressed twice
-    ASSERT_TRUE(m_reader.WaitForFrames(1, 5s));
+    ASSERT_TRUE(m_line.Reader().WaitForFrames(2, 5s));
     run.Input("\n");  // and once more while the tag is written
     ASSERT_TRUE(run.Await("line 3: homepage \"tag-3\". Place the tag"));
-    EXPECT_FALSE(m_reader.WaitForFrames(3, 300ms)) << "a key typed ahead wrote line 3";
+    EXPECT_FALSE(m_line.Reader().WaitForFrames(4, 300ms)) << "a key typed ahead read line 3";
     run.Input("q\n");
     const std::optional<CliRun::Ending> ending = run.Wait();
     ASSERT_TRUE(ending);
     EXPECT_EQ(ending->status, 1) << run.Errors();
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Utag-2", "R"}));
+    EXPECT_EQ(PayloadsFrom(0), (std::vector<std::string>{"R", "Utag-2", "R"}));
     EXPECT_NE(run.Output().find("1 written, 0 failed, 0 skipped, 1 not done"), std::string::npos)
         << run.Output();
 }
 
-TEST_F(Batch, ALostDeviceStopsTheBatchAndResumeRetriesItsRow) {
-    WriteFile("tags.csv", TagRows(5));
-    {
-        CliRun run(BatchArgs(), m_folder);
-        run.Input("\n\n\n\n");
-        ASSERT_TRUE(m_reader.WaitForFrames(3, 10s));  // line 3's write is out
-        m_reader.HangUp();
+// Ten kills at random moments: an interrupted row asks for its tag back and writes only what
+// that tag lacks, so no row is ever on a second tag.
+TEST_F(ProductionLine, KillsNeverPutARowOnTwoTags) {
+    const Rows rows = Numbered(7, true);
+    WriteFile("tags.csv", Csv(rows));
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> moment(100, 2500);
+    for (int kill = 0; kill < 10; ++kill) {
+        CliRun run(Args(), m_folder);
+        const auto when =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(moment(random));
+        m_line.Serve(run, [&] { return std::chrono::steady_clock::now() >= when; });
+        run.Signal(SIGKILL);
+        ASSERT_TRUE(run.Wait());
+    }
+    CliRun last(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, last).status, 0) << last.Errors();
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
+}
+
+// Five hang-ups, each right behind a write frame, and the reader plugged in again each time.
+TEST_F(ProductionLine, HangUpsMidRowNeverPutARowOnTwoTags) {
+    const Rows rows = Numbered(6, true);
+    WriteFile("tags.csv", Csv(rows));
+    for (int hangUp = 0; hangUp < 5; ++hangUp) {
+        SCOPED_TRACE("hang-up " + std::to_string(hangUp));
+        CliRun run(Args(), m_folder);
+        const std::size_t target = m_line.WritesSoFar() + 1 + static_cast<std::size_t>(hangUp % 2);
+        if (m_line.Serve(run, [&] { return m_line.WritesSoFar() >= target; }) ==
+            TagLine::Ended::Exited) {
+            break;
+        }
+        m_line.Replug();
         const std::optional<CliRun::Ending> ending = run.Wait();
         ASSERT_TRUE(ending);
         EXPECT_EQ(ending->status, 1);
         EXPECT_NE(run.Errors().find("The device on COM7 is gone"), std::string::npos)
             << run.Errors();
-        EXPECT_NE(run.Output().find("line 3: not done: "), std::string::npos) << run.Output();
-        EXPECT_NE(run.Output().find("1 written, 0 failed, 0 skipped, 3 not done"),
-                  std::string::npos)
-            << run.Output();
+        EXPECT_NE(run.Output().find(": not done: "), std::string::npos) << run.Output();
     }
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Utag-2", "R", "Utag-3"}));
-
-    // The reader comes back under another name; the log knows the rows, not the port.
-    sim::SimTagReader back({.portName = "COM8", .tag = {}, .log = {}});
-    const RunResult resumed = Run(BatchArgs("COM8"), "\n\n\n");
-    EXPECT_EQ(resumed.ending.status, 0) << resumed.err;
-    EXPECT_NE(resumed.out.find("3 of 4 rows left, 1 of them a retry"), std::string::npos)
-        << resumed.out;
-    EXPECT_EQ(PayloadsOf(back),
-              (std::vector<std::string>{"Utag-3", "R", "Utag-4", "R", "Utag-5", "R"}));
-    EXPECT_EQ(SettledCounts(Records(ReadFile("results.csv"))),
-              (std::map<int, int>{{2, 1}, {3, 1}, {4, 1}, {5, 1}}));
+    CliRun last(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, last).status, 0) << last.Errors();
+    EXPECT_NE(last.Output().find("was being written when the batch stopped"), std::string::npos)
+        << last.Output();
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
 }
 
-TEST_F(Batch, EveryRequestToStopFinishesTheTagUnderWay) {
-    WriteFile("tags.csv", TagRows(3));
+// The device goes right behind a read-back that came whole: the bytes that came decide the row.
+TEST_F(ProductionLine, AReadBackThatCameWholeDecidesItsRowWhenTheDeviceGoes) {
+    WriteFile("tags.csv", Csv(Numbered(3, true)));
+    for (int frame = 0; frame < 3; ++frame) {
+        m_line.Reader().Script(sim::Reply());
+    }
+    m_line.Reader().Script(sim::Reply().HangingUpAfter(std::string("tag-2,T-2").size()));
+    CliRun run(Args(), m_folder);
+    const CliRun::Ending ending = ServeToEnd(m_line, run);
+    EXPECT_EQ(ending.status, 1);
+    EXPECT_NE(run.Output().find("line 2: written and verified\n"), std::string::npos)
+        << run.Output();
+    EXPECT_NE(run.Errors().find("The device on COM7 is gone"), std::string::npos) << run.Errors();
+    EXPECT_EQ(PayloadsFrom(0), (std::vector<std::string>{"R", "Utag-2", "WT-2", "R"}));
+    EXPECT_EQ(SettledCounts(Records(Log())), (std::map<int, int>{{2, 1}}));
+}
+
+TEST_F(ProductionLine, EveryRequestToStopFinishesTheTagUnderWay) {
+    WriteFile("tags.csv", Csv(Numbered(3, false)));
     for (const int signal : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         std::filesystem::remove(m_folder / "results.csv");
-        const std::size_t before = m_reader.Frames().size();
-        CliRun run(BatchArgs(), m_folder);
-        run.Input("\n\n");
-        ASSERT_TRUE(m_reader.WaitForFrames(before + 1, 10s));
+        const std::size_t before = m_line.Frames().size();
+        CliRun run(Args(), m_folder);
+        m_line.Serve(run, [&] { return m_line.Frames().size() >= before + 2; });
         run.Signal(signal);
         const std::optional<CliRun::Ending> ending = run.Wait();
         ASSERT_TRUE(ending);
         EXPECT_EQ(ending->signal, signal) << "a calling shell must see the signal";
         EXPECT_NE(run.Output().find("line 2: written and verified\ninterrupted"), std::string::npos)
             << run.Output();
-        EXPECT_EQ(Payloads(before), (std::vector<std::string>{"Utag-2", "R"}));
-        EXPECT_EQ(SettledCounts(Records(ReadFile("results.csv"))), (std::map<int, int>{{2, 1}}));
+        EXPECT_EQ(PayloadsFrom(before), (std::vector<std::string>{"R", "Utag-2", "R"}));
+        EXPECT_EQ(SettledCounts(Records(Log())), (std::map<int, int>{{2, 1}}));
     }
 }
 
-TEST_F(Batch, ALogThatCannotBeWrittenStopsTheBatchAndIsNeverGluedOnto) {
-    WriteFile("tags.csv", TagRows(4));
+// A started record cut short stops the batch before the write; a result record cut short leaves
+// its row not done in the end line and in the resume alike, and the resume finds it on its tag.
+TEST_F(ProductionLine, ALogThatCannotBeWrittenStopsTheBatchAndIsNeverGluedOnto) {
+    const Rows rows = Numbered(4, false);
+    WriteFile("tags.csv", Csv(rows));
     // Room for the header (127 bytes) and line 2's two records (51 and 79), and for 30 bytes of
     // line 3's first.
     constexpr std::uint64_t kLimit = 127 + 51 + 79 + 30;
     {
-        CliRun run(BatchArgs(), m_folder);
+        CliRun run(Args(), m_folder);
         run.LimitFileSize(kLimit);
-        run.Input("\n\n\n");
-        const std::optional<CliRun::Ending> ending = run.Wait();
-        ASSERT_TRUE(ending);
-        EXPECT_EQ(ending->signal, 0) << "SIGXFSZ must not end the program";
-        EXPECT_EQ(ending->status, 1);
+        const CliRun::Ending ending = ServeToEnd(m_line, run);
+        EXPECT_EQ(ending.signal, 0) << "SIGXFSZ must not end the program";
+        EXPECT_EQ(ending.status, 1);
         EXPECT_NE(run.Errors().find("cannot write the log results.csv: File too large"),
                   std::string::npos)
             << run.Errors();
     }
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Utag-2", "R"})) << "line 3 went out unlogged";
+    EXPECT_EQ(PayloadsFrom(0), (std::vector<std::string>{"R", "Utag-2", "R", "R"}))
+        << "line 3 was written unlogged";
     ASSERT_EQ(std::filesystem::file_size(m_folder / "results.csv"), kLimit);
 
-    const RunResult resumed = Run(BatchArgs(), "\n\n");
-    EXPECT_EQ(resumed.ending.status, 0) << resumed.err;
-    EXPECT_NE(resumed.out.find("results.csv line 4: a record cut short"), std::string::npos)
-        << resumed.out;
+    CliRun resumed(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, resumed).status, 0) << resumed.Errors();
+    EXPECT_NE(resumed.Output().find("results.csv line 4: a record cut short"), std::string::npos)
+        << resumed.Output();
     std::vector<std::string> cut;
-    const std::vector<LogRecord> records = Records(ReadFile("results.csv"), &cut);
+    Records(Log(), &cut);
     ASSERT_EQ(cut.size(), 1u);
     EXPECT_TRUE(cut[0].ends_with(",3,tag-3,,")) << cut[0];
-    EXPECT_EQ(SettledCounts(records), (std::map<int, int>{{2, 1}, {3, 1}, {4, 1}}));
-    EXPECT_EQ(Payloads(2), (std::vector<std::string>{"Utag-3", "R", "Utag-4", "R"}));
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
+
+    // Line 2's result cut: on its tag, yet not done until a run records it.
+    std::filesystem::remove(m_folder / "results.csv");
+    WriteFile("tags.csv", Csv(Numbered(3, false)));
+    {
+        CliRun run(Args(), m_folder);
+        run.LimitFileSize(127 + 51 + 30);
+        ServeToEnd(m_line, run);
+        EXPECT_NE(run.Output().find("0 written, 0 failed, 0 skipped, 2 not done"),
+                  std::string::npos)
+            << run.Output();
+    }
+    const std::size_t before = m_line.Frames().size();
+    CliRun again(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, again).status, 0) << again.Errors();
+    EXPECT_NE(again.Output().find("2 of 2 rows left, 1 of them a retry"), std::string::npos)
+        << again.Output();
+    EXPECT_NE(again.Output().find("line 2: it was on its tag already; nothing written"),
+              std::string::npos)
+        << again.Output();
+    EXPECT_EQ(PayloadsFrom(before), (std::vector<std::string>{"R", "R", "Utag-3", "R"}));
 }
 
-TEST_F(Batch, AKillAtAnyMomentLeavesEveryRowDoneOnce) {
-    WriteFile("tags.csv", TagRows(6));
-    const unsigned seed = std::random_device{}();
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> moment(0, 2500);
-    for (int kill = 0; kill < 6; ++kill) {
-        CliRun run(BatchArgs(), m_folder);
-        run.Input("\n\n\n\n\n");
-        std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
+TEST_F(ProductionLine, TwoRunsOnOneLogAreRefused) {
+    WriteFile("tags.csv", Csv(Numbered(3, false)));
+    TagLine other("COM8");
+    CliRun first(Args(), m_folder);
+    // Line 2 done; the first run waits at line 3's question, the log still its own.
+    m_line.Serve(first, [&] { return !SettledCounts(Records(Log())).empty(); });
+    const std::string holder = "(process " + std::to_string(first.Pid()) + ")";
+    for (const bool resume : {false, true}) {
+        std::vector<std::string> args{"--port",   "COM8",  "batch",
+                                      "tags.csv", "--log", "results.csv"};
+        if (resume) {
+            args.push_back("--resume");
+        }
+        CliRun second(args, m_folder);
+        const std::optional<CliRun::Ending> ending = second.Wait();
+        ASSERT_TRUE(ending);
+        EXPECT_EQ(ending->status, 2) << second.Errors();
+        EXPECT_NE(
+            second.Errors().find("results.csv is the log of a batch that is running " + holder),
+            std::string::npos)
+            << second.Errors();
+    }
+    EXPECT_TRUE(other.Frames().empty());
+    first.Input("q\n");
+    ASSERT_TRUE(first.Wait());
+    EXPECT_EQ(SettledCounts(Records(Log())), (std::map<int, int>{{2, 1}}));
+}
+
+// A LOCK row killed once its tag is whole and locked, and one killed behind the locked write: put
+// back, the tag's refusal of the locked write proves the lock, and what it lacks is written.
+TEST_F(ProductionLine, AnInterruptedLockRowIsFinishedOnItsOwnTag) {
+    const Rows rows = Numbered(3, true);
+    WriteFile("tags.csv", Csv(rows, true));
+    for (const std::string killBehind : {"WT-2", "Ltag-3"}) {
+        SCOPED_TRACE(killBehind);
+        CliRun run(Args(), m_folder);
+        m_line.Serve(run, [&] {
+            const auto frames = m_line.Frames();
+            return !frames.empty() && frames.back().payload == killBehind;
+        });
+        ASSERT_TRUE(m_line.Reader().Tag().locked);
         run.Signal(SIGKILL);
         ASSERT_TRUE(run.Wait());
+        const std::size_t before = m_line.Frames().size();
+        CliRun resumed(Args(), m_folder);
+        m_line.Serve(resumed,
+                     [&] { return resumed.Output().find("locked already") != std::string::npos; });
+        const std::vector<std::string> expected =
+            killBehind == "WT-2" ? std::vector<std::string>{"R", "Ltag-2", "R"}
+                                 : std::vector<std::string>{"R", "Ltag-3", "WT-3", "R"};
+        EXPECT_EQ(PayloadsFrom(before), expected) << resumed.Output();
+        resumed.Input("q\n");
+        ASSERT_TRUE(resumed.Wait());
     }
-    const RunResult last = Run(BatchArgs(), "\n\n\n\n\n");
-    EXPECT_EQ(last.ending.status, 0) << last.err;
+    EXPECT_NE(Log().find("verified: the tag refused the locked write, so it is locked"),
+              std::string::npos);
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
+}
 
-    const std::vector<LogRecord> records = Records(ReadFile("results.csv"));
-    EXPECT_EQ(SettledCounts(records), (std::map<int, int>{{2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}}));
-    std::map<int, int> attempts;
-    for (const LogRecord& r : records) {
-        attempts[r.row] += r.kind == "started" ? 1 : 0;
+// Answers a second late: each is dropped in the quiet gap before the next frame, never taken for
+// its answer, with the operator answering every prompt at once.
+TEST_F(ProductionLine, LateAnswersNeverCountForTheNextExchange) {
+    WriteFile("tags.csv", Csv(Numbered(4, true)));
+    for (int frame = 0; frame < 3; ++frame) {
+        m_line.Reader().Script(sim::Reply());
+        m_line.Reader().Script(sim::Reply());
+        m_line.Reader().Script(sim::Reply().After(1100ms));  // the table info's answer
     }
-    std::map<int, int> writes;
-    for (const std::string& payload : Payloads()) {
-        if (payload != "R") {
-            ++writes[std::stoi(payload.substr(5))];
+    CliRun tableInfoLate(Args(), m_folder);
+    ServeToEnd(m_line, tableInfoLate);
+    EXPECT_NE(tableInfoLate.Output().find("0 written, 3 failed"), std::string::npos)
+        << tableInfoLate.Output();
+    EXPECT_NE(tableInfoLate.Output().find("were dropped: \"Success\""), std::string::npos)
+        << tableInfoLate.Output();
+    for (const LogRecord& record : Records(Log())) {
+        if (record.kind == "result") {
+            EXPECT_EQ(record.homepageAnswer, "Success");
+            EXPECT_EQ(record.tableInfoAnswer, "");
+            EXPECT_EQ(record.result, "table info write failed: no answer from the device");
         }
     }
-    for (int row = 2; row <= 6; ++row) {
-        SCOPED_TRACE("row " + std::to_string(row));
-        // A frame goes out only behind its record: a kill between the two costs an attempt its
-        // frame, never the other way round.
-        EXPECT_GE(writes[row], 1);
-        EXPECT_LE(writes[row], attempts[row]);
+    EXPECT_EQ(Log().find("SuccessSuccess"), std::string::npos);
+
+    // Every answer 1.05 s late: no read is ever answered in its second, so nothing is written.
+    std::filesystem::remove(m_folder / "results.csv");
+    for (int frame = 0; frame < 4; ++frame) {
+        m_line.Reader().Script(sim::Reply().After(1050ms));
     }
+    const std::size_t before = m_line.Frames().size();
+    CliRun allLate(Args(), m_folder);
+    EXPECT_EQ(m_line.Serve(allLate, {}, 3), TagLine::Ended::Enough);
+    ASSERT_TRUE(allLate.Wait());
+    EXPECT_EQ(PayloadsFrom(before), (std::vector<std::string>{"R", "R", "R"}));
+    EXPECT_NE(allLate.Output().find("no answer to the read"), std::string::npos);
+    // A fresh tag is on the reader at each question: the first read's answer, a second late.
+    EXPECT_NE(allLate.Output().find("were dropped: \",\""), std::string::npos) << allLate.Output();
 }
 
-TEST_F(Batch, AFinishedTagPutBackKeepsItsTableInfo) {
-    WriteFile("tags.csv", "homepage,table_info,lock\nnew,T9,1\n");
-    m_reader.SetTag({"old", "keep", true});
-    const RunResult run = Run(BatchArgs(), "\nyes\n");
-    EXPECT_EQ(run.ending.status, 1);
-    EXPECT_NE(run.out.find("homepage write failed: the device answered \"Locked\"; the table "
-                           "info was not written"),
+// One address on many tags: each row gets a fresh tag of its own; a finished tag put back by
+// mistake is refused, and a killed row's tag put back is the row's even though others hold the
+// same.
+TEST_F(ProductionLine, RowsThatAskTheSameEachEndOnATagOfTheirOwn) {
+    Rows rows;
+    for (int line = 2; line <= 6; ++line) {
+        rows.emplace_back(line, "same.example", "");
+    }
+    WriteFile("tags.csv", Csv(rows));
+    CliRun run(Args(), m_folder);
+    m_line.Serve(run, [&] { return m_line.WritesSoFar() >= 2; });  // lines 2 and 3 written
+    ASSERT_TRUE(run.Await("line 3: written and verified"));
+    m_line.MistakeNext(0);  // line 2's tag
+    m_line.Serve(run, [&] { return m_line.WritesSoFar() >= 3; });
+    run.Signal(SIGKILL);  // during line 4, behind its write
+    ASSERT_TRUE(run.Wait());
+    EXPECT_NE(run.Output().find("The tag on the reader holds line 2, which is finished"),
               std::string::npos)
-        << run.out;
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Lnew"}));
-    EXPECT_EQ(m_reader.Tag().tableInfo, "keep");
+        << run.Output();
+
+    CliRun resumed(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, resumed).status, 0) << resumed.Errors();
+    EXPECT_NE(resumed.Output().find("line 4: it was on its tag already"), std::string::npos)
+        << resumed.Output();
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
+    EXPECT_EQ(m_line.Tags().size(), 5u) << "five rows, five tags: the one put back was refused";
 }
 
-TEST_F(Batch, ADeviceThatTakesNoBytesStopsTheBatch) {
-    WriteFile("tags.csv", TagRows(3));
-    CliRun run(BatchArgs(), m_folder);
+// A lost tag: the row goes onto a new one, and the operator is told to set the old one aside.
+TEST_F(ProductionLine, ALostTagIsSetAsideAndItsRowWrittenAgain) {
+    const Rows rows = Numbered(2, true);
+    WriteFile("tags.csv", Csv(rows));
+    CliRun run(Args(), m_folder);
+    m_line.Serve(run, [&] { return m_line.WritesSoFar() >= 1; });
+    run.Signal(SIGKILL);
+    ASSERT_TRUE(run.Wait());
+    m_line.lost.insert(2);
+    CliRun resumed(Args(), m_folder);
+    EXPECT_EQ(ServeToEnd(m_line, resumed).status, 0) << resumed.Errors();
+    EXPECT_NE(resumed.Output().find("The lost tag may hold line 2 too: set it aside"),
+              std::string::npos)
+        << resumed.Output();
+    EXPECT_NE(Log().find("not done: its tag was lost and is to be set aside"), std::string::npos);
+    m_line.ExpectEveryRowOnOneTag(rows, Log());
+}
+
+TEST_F(ProductionLine, AFinishedTagPutBackKeepsItsTableInfo) {
+    WriteFile("tags.csv", "homepage,table_info,lock\nnew,T9,1\n");
+    m_line.Reader().SetTag({"old", "keep", true});
+    CliRun run(Args(), m_folder);
+    run.Input("\nyes\n");
+    const std::optional<CliRun::Ending> ending = run.Wait();
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->status, 1);
+    EXPECT_NE(run.Output().find("homepage write failed: the device answered \"Locked\"; the "
+                                "table info was not written"),
+              std::string::npos)
+        << run.Output();
+    EXPECT_EQ(PayloadsFrom(0), (std::vector<std::string>{"R", "Lnew"}));
+    EXPECT_EQ(m_line.Reader().Tag().tableInfo, "keep");
+}
+
+TEST_F(ProductionLine, ADeviceThatTakesNoBytesStopsTheBatch) {
+    WriteFile("tags.csv", Csv(Numbered(3, false)));
+    CliRun run(Args(), m_folder);
     ASSERT_TRUE(run.Await("Place the tag"));  // the port is open: its opening purged the line
-    m_reader.SetDeaf(true);
+    m_line.Reader().SetDeaf(true);
     run.Input("\n\n");
     const std::optional<CliRun::Ending> ending = run.Wait();
     ASSERT_TRUE(ending);
     EXPECT_EQ(ending->status, 1);
     EXPECT_NE(
-        run.Output().find("line 2: not done: homepage write failed: the frame did not go out"),
+        run.Output().find("line 2: not done: the tag was not read: the frame did not go out whole"),
         std::string::npos)
         << run.Output();
     EXPECT_EQ(run.Output().find("line 3: homepage"), std::string::npos) << "the batch went on";
@@ -247,39 +417,54 @@ TEST_F(Batch, ADeviceThatTakesNoBytesStopsTheBatch) {
         << run.Output();
 }
 
-TEST_F(Batch, ResumeRefusesALogOfAnotherFile) {
-    WriteFile("tags.csv", TagRows(4));
-    const RunResult first = Run(BatchArgs(), "\nq\n");
+TEST_F(ProductionLine, ResumeRefusesALogItCannotContinue) {
+    WriteFile("tags.csv", Csv(Numbered(4, false)));
+    const std::vector<std::string> resume{"--port", kPort,         "batch",   "tags.csv",
+                                          "--log",  "results.csv", "--resume"};
+    // Nothing to resume: no log, or one that holds no record.
+    for (const bool empty : {false, true}) {
+        if (empty) {
+            WriteFile("results.csv", "");
+        }
+        const RunResult nothing = RunToEnd(resume, m_folder, "\n");
+        EXPECT_EQ(nothing.ending.status, 2);
+        EXPECT_NE(nothing.err.find("nothing to resume: results.csv "), std::string::npos)
+            << nothing.err;
+    }
+    EXPECT_TRUE(m_line.Frames().empty());
+
+    const RunResult first = RunToEnd(Args(), m_folder, "\nq\n");
     EXPECT_EQ(first.ending.status, 1);
-    const std::size_t sent = m_reader.Frames().size();
+    const std::size_t sent = m_line.Frames().size();
 
     // A row inserted in front of the done one moves it to another line.
     WriteFile("tags.csv", "homepage,table_info,lock\nnew-2,,0\ntag-2,,0\ntag-3,,0\n");
-    const RunResult edited = Run(BatchArgs(), "\n\n\n");
+    const RunResult edited = RunToEnd(resume, m_folder, "\n\n\n");
     EXPECT_EQ(edited.ending.status, 2);
     EXPECT_NE(edited.err.find("results.csv line 2: row 2 asked for homepage \"tag-2\""),
               std::string::npos)
         << edited.err;
-    EXPECT_EQ(m_reader.Frames().size(), sent);
+    EXPECT_EQ(m_line.Frames().size(), sent);
 
     const RunResult nowhere =
-        Run({"--port", kPort, "batch", "tags.csv", "--log", "missing/results.csv"});
+        RunToEnd({"--port", kPort, "batch", "tags.csv", "--log", "missing/results.csv"}, m_folder);
     EXPECT_EQ(nowhere.ending.status, 2);
     EXPECT_NE(nowhere.err.find("cannot write the log missing/results.csv: No such file"),
               std::string::npos)
         << nowhere.err;
 
     // A batch whose port does not open leaves no log.
-    const RunResult unplugged = Run({"--port", "COM40", "batch", "tags.csv", "--log", "new.csv"});
+    const RunResult unplugged =
+        RunToEnd({"--port", "COM40", "batch", "tags.csv", "--log", "new.csv"}, m_folder);
     EXPECT_EQ(unplugged.ending.status, 3);
     EXPECT_FALSE(std::filesystem::exists(m_folder / "new.csv"));
 }
 
-TEST_F(Batch, ReadsBatchFilesAsPeopleSaveThem) {
+TEST_F(ProductionLine, ReadsBatchFilesAsPeopleSaveThem) {
     // A spreadsheet's header and empty columns, and a line of spaces.
     WriteFile("tags.csv", " Homepage , TABLE_INFO,Lock ,,\r\n   \r\nhttp://" +
                               std::string(60, 'h') + ",,,,\r\n");
-    const RunResult accepted = Run({"--port", kPort, "batch", "tags.csv"}, "q\n");
+    const RunResult accepted = RunToEnd({"--port", kPort, "batch", "tags.csv"}, m_folder, "q\n");
     EXPECT_EQ(accepted.ending.status, 1) << accepted.err;
     EXPECT_NE(accepted.out.find("line 3: homepage \"http://hhhh"), std::string::npos)
         << "60 bytes once http:// is gone: " << accepted.err;
@@ -296,13 +481,13 @@ TEST_F(Batch, ReadsBatchFilesAsPeopleSaveThem) {
     for (const auto& [text, reasons] : refused) {
         SCOPED_TRACE(text);
         WriteFile("bad.csv", text);
-        const RunResult run = Run({"--port", kPort, "batch", "bad.csv"});
+        const RunResult run = RunToEnd({"--port", kPort, "batch", "bad.csv"}, m_folder);
         EXPECT_EQ(run.ending.status, 2);
         for (const std::string& reason : reasons) {
             EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
         }
     }
-    EXPECT_EQ(m_reader.Received(), "");
+    EXPECT_EQ(m_line.Reader().Received(), "");
 }
 
 }  // namespace

@@ -134,6 +134,42 @@ bool CliRun::Await(std::string_view text, std::chrono::milliseconds timeout) {
     return true;
 }
 
+bool CliRun::HasEnded() const {
+    siginfo_t info{};
+    // WNOWAIT: the child stays for Wait to collect.
+    return ::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == m_pid;
+}
+
+std::optional<std::string> CliRun::AwaitQuestion(const std::function<bool()>& stop,
+                                                 std::chrono::milliseconds timeout) {
+    std::optional<std::string> question;
+    testsupport::WaitUntil(
+        [&] {
+            Collect();
+            if (stop && stop()) {
+                return true;
+            }
+            std::size_t end = std::string::npos;
+            for (const std::string_view ending : {"q stops.\n", "of this batch:\n"}) {
+                const std::size_t at = m_out.find(ending, m_searchFrom);
+                if (at != std::string::npos && (end == std::string::npos || at < end)) {
+                    end = at + ending.size();
+                }
+            }
+            if (end != std::string::npos) {
+                const std::size_t start = m_out.rfind('\n', end - 2);
+                question = m_out.substr(start == std::string::npos ? 0 : start + 1,
+                                        end - 1 - (start == std::string::npos ? 0 : start + 1));
+                m_searchFrom = end;
+                return true;
+            }
+            return HasEnded();
+        },
+        timeout);
+    return question;
+}
+
 std::optional<CliRun::Ending> CliRun::Wait(std::chrono::milliseconds timeout) {
     CloseInput();
     int status = 0;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,13 @@ class CliRun {
     // True once `text` appears in standard output after the previous match; the next search
     // starts behind it.
     bool Await(std::string_view text, std::chrono::milliseconds timeout = 10s);
+
+    // The next question the program asks (a line ending in "q stops." or "of this batch:"), or
+    // nothing when the program has ended, `stop` has come true, or the timeout passed first.
+    std::optional<std::string> AwaitQuestion(const std::function<bool()>& stop,
+                                             std::chrono::milliseconds timeout = 20s);
+    bool HasEnded() const;
+    pid_t Pid() const { return m_pid; }
 
     // Closes the input and waits for the end; nothing when it has not ended within the timeout.
     std::optional<Ending> Wait(std::chrono::milliseconds timeout = 20s);

@@ -26,6 +26,25 @@ class VelmoraTag : public ::testing::Test {
         return RunToEnd(args, m_folder, input);
     }
 
+    // A run whose questions are answered in turn, a fresh blank tag on the reader before each, as
+    // an operator places one for every row; input ends behind the last answer.
+    RunResult RunAnswering(const std::vector<std::string>& args,
+                           const std::vector<std::string>& answers) {
+        CliRun run(args, m_folder);
+        AnswerEach(run, answers);
+        const std::optional<CliRun::Ending> ending = run.Wait();
+        return {ending.value_or(CliRun::Ending{}), run.Output(), run.Errors()};
+    }
+    void AnswerEach(CliRun& run, const std::vector<std::string>& answers) {
+        for (const std::string& answer : answers) {
+            if (!run.AwaitQuestion({})) {
+                return;
+            }
+            m_reader.SetTag({});
+            run.Input(answer);
+        }
+    }
+
     void WriteFile(const std::string& name, const std::string& text) {
         std::ofstream(m_folder / name, std::ios::binary) << text;
     }

@@ -233,14 +233,15 @@ TEST_F(VelmoraTag, BatchWritesEachTagTheOperatorPlaces) {
               "d,\"x\"\"y\",1\r\n"
               "e,,\r\n");
     CliRun run({"--port", kPort, "batch", "tags.csv"}, m_folder);
-    run.Input("\ns\nwhat?\n\nyes\n");
+    AnswerEach(run, {"\n", "s\n", "what?\n", "\n", "yes\n"});
     ASSERT_TRUE(run.Await("line 6: homepage \"e\". Place the tag"));
     const std::size_t sent = m_reader.Frames().size();
     run.Input("q\n");
     const std::optional<CliRun::Ending> ending = run.Wait();
     ASSERT_TRUE(ending);
     EXPECT_EQ(ending->status, 1) << "a row is left undone: " << run.Errors();
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Ua.example", "WT1", "R", "Ld", "Wx\"y", "R"}));
+    EXPECT_EQ(Payloads(),
+              (std::vector<std::string>{"R", "Ua.example", "WT1", "R", "R", "Ld", "Wx\"y", "R"}));
     EXPECT_EQ(m_reader.Frames().size(), sent);  // q sent nothing
     EXPECT_EQ(run.Output(),
               "line 2: homepage \"http://a.example\" table info \"T1\". Place the tag: Enter "
@@ -281,8 +282,8 @@ TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
 
     {
         CliRun first(batch, m_folder);
-        first.Input("\ns\n\n");
-        ASSERT_TRUE(m_reader.WaitForFrames(3, 10s));  // line 4's write is out
+        AnswerEach(first, {"\n", "s\n", "\n"});
+        ASSERT_TRUE(m_reader.WaitForFrames(5, 10s));  // line 4's write is out
         first.Signal(SIGINT);
         const std::optional<CliRun::Ending> ending = first.Wait();
         ASSERT_TRUE(ending);
@@ -291,7 +292,7 @@ TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
                   std::string::npos)
             << first.Output();
     }
-    EXPECT_EQ(Payloads(), (std::vector<std::string>{"Utag-2", "R", "Utag-4", "R"}));
+    EXPECT_EQ(Payloads(), (std::vector<std::string>{"R", "Utag-2", "R", "R", "Utag-4", "R"}));
     {
         CliRun atPrompt(resume, m_folder);
         ASSERT_TRUE(atPrompt.Await("line 5: homepage \"tag-5\". Place the tag"));
@@ -304,17 +305,17 @@ TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
     EXPECT_EQ(stopped.ending.status, 1) << "rows are left: " << stopped.err;
     EXPECT_NE(stopped.out.find("47 of 50 rows left, 0 of them retries"), std::string::npos)
         << stopped.out;
-    EXPECT_EQ(m_reader.Frames().size(), 4u);
+    EXPECT_EQ(m_reader.Frames().size(), 6u);
 
-    std::string rest = "\n\n";
+    std::vector<std::string> rest = {"\n", "\n"};
     for (int line = 7; line <= 51; ++line) {
-        rest += "s\n";
+        rest.push_back("s\n");
     }
-    const RunResult last = Run(resume, rest);
+    const RunResult last = RunAnswering(resume, rest);
     EXPECT_EQ(last.ending.status, 0) << last.err;
     EXPECT_NE(last.out.find("2 written, 0 failed, 45 skipped, 0 not done"), std::string::npos)
         << last.out;
-    EXPECT_EQ(Payloads(4), (std::vector<std::string>{"Utag-5", "R", "Utag-6", "R"}));
+    EXPECT_EQ(Payloads(6), (std::vector<std::string>{"R", "Utag-5", "R", "R", "Utag-6", "R"}));
 
     std::ifstream logFile(m_folder / "results.csv");
     std::string header;
@@ -329,7 +330,7 @@ TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
         const std::string n = std::to_string(row);
         const std::string asked = n + ",tag-" + n + ",,0,COM7,";
         if (untimed == asked + ",,,,,,started") {
-            continue;  // a written row's intent, before its first frame
+            continue;  // a written row's intent, before its first write
         }
         ++seen[row];
         const bool written = row == 2 || row == 4 || row == 5 || row == 6;
@@ -353,7 +354,7 @@ TEST_F(VelmoraTag, InterruptedBatchResumesFromItsLog) {
         Run({"--port", kPort, "batch", "other.csv", "--log", "results.csv", "--resume"}, "\n");
     EXPECT_EQ(other.ending.status, 2);
     EXPECT_NE(other.err.find("the log belongs to another file"), std::string::npos) << other.err;
-    EXPECT_EQ(m_reader.Frames().size(), 8u);
+    EXPECT_EQ(m_reader.Frames().size(), 12u);
 }
 
 TEST_F(VelmoraTag, ListsThePortsThatStandForADevice) {

@@ -64,6 +64,7 @@ export XDG_CONFIG_HOME=$work/config
 start_helper reader 's/^Simulated tag reader serving COM7 (\(.*\))$/\1/p' \
     "$simreader" --port COM7 --homepage start.example --table-info DELETE --verbose
 ln -sfn "$device" "$prefix/dosdevices/com7"
+export VELMORA_READER_LOG=$work/reader.log
 ln -sfn "$device" "$prefix/dosdevices/com12"
 start_helper silent-line 's/^\(\/dev\/.*\)$/\1/p' "$silent_line"
 ln -sfn "$device" "$prefix/dosdevices/com8"

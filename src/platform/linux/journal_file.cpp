@@ -2,24 +2,76 @@
 // fdatasync makes it durable. A file-size limit would send SIGXFSZ, whose default ends the
 // process mid-record; the program ignores it (see console.cpp), so write fails with EFBIG
 // and the caller hears the reason.
+//
+// flock, not fcntl's record locks: those are dropped when any descriptor of the file in this
+// process closes (a stream that read the log, say), flock's only with this descriptor. flock does
+// not say who holds the lock; /proc/locks does.
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "platform/journal_file.h"
 
 namespace platform {
+namespace {
 
-std::variant<JournalFile, std::string> JournalFile::Open(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+// The process that holds a flock on the file of `fd`, from /proc/locks ("1: FLOCK ADVISORY WRITE
+// 4711 fd:01:1234 0 EOF"; waiters' lines carry "->" after the number).
+std::optional<unsigned long> FlockHolder(int fd) {
+    struct stat file {};
+    if (::fstat(fd, &file) != 0) {
+        return std::nullopt;
+    }
+    char id[64];
+    std::snprintf(id, sizeof id, "%02x:%02x:%llu", ::major(file.st_dev), ::minor(file.st_dev),
+                  static_cast<unsigned long long>(file.st_ino));
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, where;
+        fields >> number >> kind;
+        if (kind == "->") {
+            continue;
+        }
+        fields >> mode >> access >> pid >> where;
+        unsigned long holder = 0;
+        const auto [end, ec] = std::from_chars(pid.data(), pid.data() + pid.size(), holder);
+        if (kind == "FLOCK" && where == id && ec == std::errc() && end == pid.data() + pid.size()) {
+            return holder;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<JournalFile, JournalFile::Refusal> JournalFile::Open(
+    const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return std::string(std::strerror(errno));
+        return Refusal{std::strerror(errno), false, std::nullopt};
     }
     JournalFile file;
     file.m_handle = fd;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            return Refusal{"another batch is using it", true, FlockHolder(fd)};
+        }
+        if (errno != EINTR) {
+            return Refusal{std::strerror(errno), false, std::nullopt};
+        }
+    }
     return file;
 }
 
@@ -49,6 +101,22 @@ std::optional<std::string> JournalFile::Append(std::string_view record) {
         return std::string(std::strerror(errno));
     }
     return std::nullopt;
+}
+
+std::optional<std::string> JournalFile::ReadAll(std::string& content) const {
+    const int fd = static_cast<int>(m_handle);
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(content.size()));
+        if (n > 0) {
+            content.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            return std::nullopt;
+        } else if (errno != EINTR) {
+            return std::string(std::strerror(errno));
+        }
+    }
 }
 
 }  // namespace platform

@@ -1,5 +1,10 @@
 // The journal on Windows: FILE_APPEND_DATA alone puts every write at the end of the file, one
 // WriteFile per record, and FlushFileBuffers makes it durable.
+//
+// Sharing only reading keeps a second journal from opening the file, and a lock on one byte far
+// past any end the file will reach keeps one out that comes by another way (a share that allows
+// writers): LockFileEx on the data itself would also shut out readers, such as the resume's
+// first look at the log. Windows does not say who holds either.
 
 #include "platform/journal_file.h"
 #include "platform/serial_error.h"
@@ -20,15 +25,29 @@ HANDLE Handle(std::intptr_t value) {
 
 }  // namespace
 
-std::variant<JournalFile, std::string> JournalFile::Open(const std::filesystem::path& path) {
+std::variant<JournalFile, JournalFile::Refusal> JournalFile::Open(
+    const std::filesystem::path& path) {
     const HANDLE handle =
-        CreateFileW(path.wstring().c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path.wstring().c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
+                    FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return SystemReason();
+        if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            return Refusal{"another batch is using it", true, std::nullopt};
+        }
+        return Refusal{SystemReason(), false, std::nullopt};
     }
     JournalFile file;
     file.m_handle = reinterpret_cast<std::intptr_t>(handle);
+    OVERLAPPED beyond{};
+    beyond.Offset = 0xFFFFFFFEu;
+    beyond.OffsetHigh = 0x7FFFFFFFu;
+    if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &beyond)) {
+        if (GetLastError() == ERROR_LOCK_VIOLATION) {
+            return Refusal{"another batch is using it", true, std::nullopt};
+        }
+        return Refusal{SystemReason(), false, std::nullopt};
+    }
     return file;
 }
 
@@ -55,6 +74,28 @@ std::optional<std::string> JournalFile::Append(std::string_view record) {
         return SystemReason();
     }
     return std::nullopt;
+}
+
+std::optional<std::string> JournalFile::ReadAll(std::string& content) const {
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        // An offset of its own for each read: appends move the file's pointer to the end.
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(content.size());
+        at.OffsetHigh = static_cast<DWORD>(static_cast<unsigned long long>(content.size()) >> 32);
+        DWORD n = 0;
+        if (!ReadFile(Handle(m_handle), buffer, sizeof buffer, &n, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                return std::nullopt;
+            }
+            return SystemReason();
+        }
+        if (n == 0) {
+            return std::nullopt;
+        }
+        content.append(buffer, n);
+    }
 }
 
 }  // namespace platform
