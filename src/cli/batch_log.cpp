@@ -12,10 +12,26 @@
 namespace cli {
 namespace {
 
-const std::vector<std::string> kColumns = {
-    "time",      "row",           "homepage",        "table_info",      "lock",
-    "port",      "homepage_sent", "table_info_sent", "homepage_answer", "table_info_answer",
-    "read_back", "result",        "record"};
+// The columns in their order, each with the field it holds; "row", the one number, has none.
+struct Column {
+    std::string_view name;
+    std::string LogRecord::*text;
+};
+constexpr Column kColumns[] = {
+    {"time", &LogRecord::time},
+    {"row", nullptr},
+    {"homepage", &LogRecord::homepage},
+    {"table_info", &LogRecord::tableInfo},
+    {"lock", &LogRecord::lock},
+    {"port", &LogRecord::port},
+    {"homepage_sent", &LogRecord::homepageSent},
+    {"table_info_sent", &LogRecord::tableInfoSent},
+    {"homepage_answer", &LogRecord::homepageAnswer},
+    {"table_info_answer", &LogRecord::tableInfoAnswer},
+    {"read_back", &LogRecord::readBack},
+    {"result", &LogRecord::result},
+    {"record", &LogRecord::record},
+};
 constexpr std::string_view kStarted = "started";
 constexpr std::string_view kResult = "result";
 
@@ -45,10 +61,12 @@ bool AskSame(const LogRecord& a, const LogRecord& b) {
 
 }  // namespace
 
-std::string FormatLogRecord(const LogRecord& r) {
-    return JoinCsvLine({r.time, std::to_string(r.row), r.homepage, r.tableInfo, r.lock, r.port,
-                        r.homepageSent, r.tableInfoSent, r.homepageAnswer, r.tableInfoAnswer,
-                        r.readBack, r.result, r.record});
+std::string FormatLogRecord(const LogRecord& record) {
+    std::vector<std::string> fields;
+    for (const Column& column : kColumns) {
+        fields.push_back(column.text != nullptr ? record.*column.text : std::to_string(record.row));
+    }
+    return JoinCsvLine(fields);
 }
 
 std::optional<LogRecord> ParseLogRecord(std::string_view line) {
@@ -56,29 +74,24 @@ std::optional<LogRecord> ParseLogRecord(std::string_view line) {
     std::optional<std::vector<std::string>> fields = SplitCsvLine(line, why);
     // A record is whole when it has every column and ends with its kind: a cut one lacks at least
     // the last column, since the kind is written last.
-    if (!fields || fields->size() != kColumns.size() ||
+    if (!fields || fields->size() != std::size(kColumns) ||
         (fields->back() != kStarted && fields->back() != kResult)) {
         return std::nullopt;
     }
-    std::vector<std::string>& f = *fields;
-    LogRecord r;
-    const auto [end, ec] = std::from_chars(f[1].data(), f[1].data() + f[1].size(), r.row);
-    if (ec != std::errc() || end != f[1].data() + f[1].size()) {
-        r.row = 0;  // no line of any file
+    LogRecord record;
+    for (std::size_t i = 0; i < std::size(kColumns); ++i) {
+        std::string& field = (*fields)[i];
+        if (kColumns[i].text != nullptr) {
+            record.*kColumns[i].text = std::move(field);
+            continue;
+        }
+        const auto [end, ec] =
+            std::from_chars(field.data(), field.data() + field.size(), record.row);
+        if (ec != std::errc() || end != field.data() + field.size()) {
+            record.row = 0;  // no line of any file
+        }
     }
-    r.time = std::move(f[0]);
-    r.homepage = std::move(f[2]);
-    r.tableInfo = std::move(f[3]);
-    r.lock = std::move(f[4]);
-    r.port = std::move(f[5]);
-    r.homepageSent = std::move(f[6]);
-    r.tableInfoSent = std::move(f[7]);
-    r.homepageAnswer = std::move(f[8]);
-    r.tableInfoAnswer = std::move(f[9]);
-    r.readBack = std::move(f[10]);
-    r.result = std::move(f[11]);
-    r.record = std::move(f[12]);
-    return r;
+    return record;
 }
 
 bool IsVerified(std::string_view result) {
@@ -127,7 +140,11 @@ std::optional<std::string> BatchLog::Take(const std::string& content, bool exist
     if (m_resume && !exists) {
         return "nothing to resume: " + name + " does not exist; name the log of the batch";
     }
-    const std::string header = JoinCsvLine(kColumns);
+    std::vector<std::string> names;
+    for (const Column& column : kColumns) {
+        names.emplace_back(column.name);
+    }
+    const std::string header = JoinCsvLine(names);
     std::map<int, const BatchRow*> byLine;
     for (const BatchRow& row : *m_rows) {
         byLine[row.line] = &row;
