@@ -159,6 +159,9 @@ class BatchRun {
                 m_progress.Say(Named(row) + ": no answer to the read: is a tag on the reader?");
                 continue;
             }
+            if (platform::InterruptRequested()) {
+                return false;  // asked to stop while only reading: nothing on the tag is changed
+            }
             const tag::ReadAnswer onTag = tag::SplitReadAnswer(read.text);
             if (interrupted && !row.items.lock && Holds(onTag, row.items)) {
                 WriteReport report;
