@@ -3,7 +3,7 @@
 # build's packages (so its computed dependencies must be complete), from the mirror this machine's
 # apt uses, without recommended packages. There: both --version lines, --help against the
 # installed README's usage, velmora-tag reading and writing through the installed simulated
-# reader, Velmora on Qt's offscreen platform ending cleanly on SIGTERM, and a purge that leaves
+# reader, the window (velmora) on Qt's offscreen platform ending cleanly on SIGTERM, and a purge that leaves
 # none of the package's files.
 #   tests/package/deb-clean-root.sh dist/velmora_VERSION_amd64.deb    (as root)
 set -euo pipefail
@@ -101,7 +101,7 @@ fi
 
 # The window on the offscreen platform; SIGTERM once the program catches it (SigCgt's bit 15).
 log=$root/tmp/window.log
-chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen Velmora \
+chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen velmora \
     >"$log" 2>&1 </dev/null &
 window=$!
 pids+=("$window")
@@ -115,9 +115,9 @@ if wait_for ready; then
     status=0
     wait "$window" || status=$?
     pids=()
-    [ "$status" -eq 0 ] || fail "Velmora ended with $status on SIGTERM: $(cat "$log")"
+    [ "$status" -eq 0 ] || fail "velmora ended with $status on SIGTERM: $(cat "$log")"
 else
-    fail "Velmora did not come up on the offscreen platform: $(cat "$log")"
+    fail "velmora did not come up on the offscreen platform: $(cat "$log")"
 fi
 
 # Purged, the package leaves nothing of its own: what remains of its paths are folders that
