@@ -28,6 +28,8 @@ src=$work/velmora-$version
 rm -rf "$work" "$dist"
 mkdir -p "$src" "$dist"
 git archive --format=tar HEAD | tar -x -C "$src"
+# A release says what changed in it: the commit's NEWS has this version's entry at its top.
+"$src/scripts/release-notes.sh" check "$version"
 
 # Runs a step with its output in $work/NAME.log, shown only when it fails. (The shell does not
 # stop at a failing command inside a step: a step chains its commands with &&.)
@@ -44,10 +46,8 @@ step() {
 }
 
 # --- Debian ---------------------------------------------------------------------------------
-# The changelog's top entry is this version, dated at the commit.
-sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -R -d "@$SOURCE_DATE_EPOCH")/" \
-    "$src/debian/changelog.in" >"$src/debian/changelog"
-rm "$src/debian/changelog.in"
+# debian/changelog is made from the release notes, whose top entry must be this version.
+"$src/scripts/release-notes.sh" debian >"$src/debian/changelog"
 # dpkg-buildflags maps the build folder away (-ffile-prefix-map) and keeps SOURCE_DATE_EPOCH.
 build_deb() { (cd "$src" && dpkg-buildpackage -b -uc -us); }
 step deb build_deb
