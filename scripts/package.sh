@@ -97,18 +97,37 @@ touch -d "@$SOURCE_DATE_EPOCH" "$work/msi"/*
 # A new version is a new product; the package code names these exact bytes. wixl would draw the
 # package code at random and stamp the summary with the clock: msibuild sets the one, and the
 # clock is held at the commit's time for both.
+# Windows Installer compares only the first three fields of ProductVersion (a.b.c, at most
+# 255.255.65535): 1.0.0.2 would be the same version as 1.0.0.1, and neither would replace the
+# other. The MSI's version packs the fourth field into the third, a.b.(1000c + d), which orders
+# every release as the project's version does.
+IFS=. read -r major minor patch tweak <<<"$version"
+msi_version=$major.${minor:-0}.$((10#${patch:-0} * 1000 + 10#${tweak:-0}))
+if [ "$major" -gt 255 ] || [ "${minor:-0}" -gt 255 ] || [ "${patch:-0}" -gt 65 ] || [ "${tweak:-0}" -gt 999 ]; then
+    echo "package.sh: $version does not fit a Windows Installer version (at most 255.255.65.999)" >&2
+    exit 1
+fi
 product_code=$(guid "velmora product $version")
 package_code=$(guid "velmora package $version $(cat "$work/msi"/* "$src/packaging/windows/velmora.wxs" | sha256sum)")
 clock=$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')
 # wixl knows no RemoveFile element: msibuild adds the row that removes port_info.txt, which
-# Velmora writes into its folder, on uninstall.
+# Velmora writes into its folder, on uninstall. An upgrade uninstalls the older version too
+# (RemoveExistingProducts), and the operator's saved port must survive that: the row's folder is
+# the property PORTINFODIR, which only an uninstall of its own sets (UPGRADINGPRODUCTCODE names
+# the newer product when the uninstall is part of its upgrade). A row whose folder property is
+# empty removes nothing.
 make_msi() (
     cd "$work/msi" &&
-        faketime -f "$clock" wixl -a x64 -D Version="$version" -D ProductCode="$product_code" \
-            -D BinDir=. -D IconFile=velmora.ico -o "$dist/$msi" "$src/packaging/windows/velmora.wxs" &&
+        faketime -f "$clock" wixl -a x64 -D Version="$msi_version" -D Release="$version" \
+            -D ProductCode="$product_code" -D BinDir=. -D IconFile=velmora.ico \
+            -o "$dist/$msi" "$src/packaging/windows/velmora.wxs" &&
         faketime -f "$clock" msibuild "$dist/$msi" \
             -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode)
-                VALUES ('PortInfo', 'Velmora', 'port_info.txt', 'INSTALLDIR', 2)" \
+                VALUES ('PortInfo', 'Velmora', 'port_info.txt', 'PORTINFODIR', 2)" \
+            -q "INSERT INTO CustomAction (Action, Type, Source, Target)
+                VALUES ('SetPortInfoDir', 51, 'PORTINFODIR', '[INSTALLDIR]')" \
+            -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence)
+                VALUES ('SetPortInfoDir', 'NOT UPGRADINGPRODUCTCODE', 1010)" \
             -s Velmora Brelix "x64;1033" "{$package_code}"
 )
 step msi make_msi
