@@ -4,10 +4,14 @@
 # apt uses, without recommended packages. There: both --version lines, --help against the
 # installed README's usage, velmora-tag reading and writing through the installed simulated
 # reader, the window (velmora) on Qt's offscreen platform ending cleanly on SIGTERM, and a purge that leaves
-# none of the package's files.
-#   tests/package/deb-clean-root.sh dist/velmora_VERSION_amd64.deb    (as root)
+# none of the package's files. Given a later release's .deb (tests/package/raised-release.sh), that
+# is then installed over the first as an upgrade: the programs say the later version, and no
+# file of the first that the later does not ship stays behind; the purge then follows.
+#   tests/package/deb-clean-root.sh dist/velmora_VERSION_amd64.deb [LATER.deb]    (as root)
 set -euo pipefail
 deb=$(realpath "$1")
+later=""
+[ $# -lt 2 ] || later=$(realpath "$2")
 cd "$(dirname "$0")/../.."
 
 scripts/deps.sh clean-root
@@ -54,10 +58,15 @@ in_root apt-get -qq install -y --no-install-recommends "/tmp/$(basename "$deb")"
 echo "deb-clean-root: installed with its dependencies in $((SECONDS - started)) s"
 in_root dpkg -L velmora >"$root/tmp/files"
 
-for program in velmora-tag velmora-simreader; do
-    said=$(in_root "$program" --version)
-    [ "$said" = "$program $version" ] || fail "$program --version said '$said', not '$program $version'"
-done
+# Every program says VERSION.
+versions_are() {
+    local program said
+    for program in velmora-tag velmora-simreader; do
+        said=$(in_root "$program" --version 2>&1)
+        [ "$said" = "$program $1" ] || fail "$program --version said '$said', not '$program $1'"
+    done
+}
+versions_are "$version"
 # --help gives the usage that the README shows.
 readme_usage=$(zcat "$root/usr/share/doc/velmora/README.md.gz" | sed -n 's/^    \(velmora-tag .*\)$/\1/p')
 help_usage=$(in_root velmora-tag --help | sed -n 's/^\(usage: \|       \)\(velmora-tag .*\)$/\2/p')
@@ -120,6 +129,24 @@ else
     fail "velmora did not come up on the offscreen platform: $(cat "$log")"
 fi
 
+if [ -n "$later" ]; then
+    later_version=$(dpkg-deb -f "$later" Version)
+    started=$SECONDS
+    cp "$later" "$root/tmp/"
+    in_root apt-get -qq install -y --no-install-recommends "/tmp/$(basename "$later")" >/dev/null
+    echo "deb-clean-root: upgraded $version -> $later_version in $((SECONDS - started)) s"
+    [ "$(in_root dpkg-query -W -f='${Version}' velmora)" = "$later_version" ] ||
+        fail "dpkg holds velmora $(in_root dpkg-query -W -f='${Version}' velmora) after the upgrade"
+    versions_are "$later_version"
+    in_root dpkg -L velmora >"$root/tmp/later-files"
+    while read -r path; do
+        if [ -L "$root$path" ] || [ -f "$root$path" ]; then
+            fail "the upgrade left $version's $path, which $later_version does not ship"
+        fi
+    done < <(LC_ALL=C comm -23 <(LC_ALL=C sort "$root/tmp/files") <(LC_ALL=C sort "$root/tmp/later-files"))
+    cat "$root/tmp/later-files" >>"$root/tmp/files"
+fi
+
 # Purged, the package leaves nothing of its own: what remains of its paths are folders that
 # other packages still fill.
 in_root apt-get -qq purge -y velmora >/dev/null
@@ -135,4 +162,4 @@ if [ "$failures" -gt 0 ]; then
     echo "deb-clean-root: $failures failed" >&2
     exit 1
 fi
-echo "deb-clean-root: velmora $version installs, runs and purges cleanly in a clean Debian 12 root"
+echo "deb-clean-root: velmora $version installs, runs${later:+, upgrades to $later_version} and purges cleanly in a clean Debian 12 root"
