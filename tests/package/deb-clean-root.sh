@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The .deb where it will run: installed with apt into a clean Debian 12 root that has none of the
 # build's packages (so its computed dependencies must be complete), from the mirror this machine's
-# apt uses, without recommended packages. There: both --version lines, --help against the
-# installed README's usage, velmora-tag reading and writing through the installed simulated
-# reader, the window (velmora) on Qt's offscreen platform ending cleanly on SIGTERM, and a purge that leaves
-# none of the package's files. Given a later release's .deb (tests/package/raised-release.sh), that
-# is then installed over the first as an upgrade: the programs say the later version, and no
-# file of the first that the later does not ship stays behind; the purge then follows.
+# apt uses, without recommended packages. There: each program's --version and --help (velmora-tag's
+# against the installed README's usage), velmora-tag reading and writing through the installed
+# simulated reader, the window (velmora) on Qt's offscreen platform ending cleanly on SIGTERM, and
+# a purge that leaves none of the package's files. Given a later release's .deb
+# (tests/package/raised-release.sh), that is then installed over the first as an upgrade: the
+# programs say the later version, and no file of the first that the later does not ship stays
+# behind; the purge then follows.
 #   tests/package/deb-clean-root.sh dist/velmora_VERSION_amd64.deb [LATER.deb]    (as root)
 set -euo pipefail
 deb=$(realpath "$1")
@@ -61,12 +62,17 @@ in_root dpkg -L velmora >"$root/tmp/files"
 # Every program says VERSION.
 versions_are() {
     local program said
-    for program in velmora-tag velmora-simreader; do
+    for program in velmora velmora-tag velmora-simreader; do
         said=$(in_root "$program" --version 2>&1)
         [ "$said" = "$program $1" ] || fail "$program --version said '$said', not '$program $1'"
     done
 }
 versions_are "$version"
+# Every program answers --help with how it is called, the window without a display.
+for program in velmora velmora-tag velmora-simreader; do
+    said=$(in_root "$program" --help 2>&1) || fail "$program --help ended with $?: $said"
+    [[ "$said" == "usage: $program "* ]] || fail "$program --help said: $said"
+done
 # --help gives the usage that the README shows.
 readme_usage=$(zcat "$root/usr/share/doc/velmora/README.md.gz" | sed -n 's/^    \(velmora-tag .*\)$/\1/p')
 help_usage=$(in_root velmora-tag --help | sed -n 's/^\(usage: \|       \)\(velmora-tag .*\)$/\2/p')
