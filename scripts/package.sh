@@ -59,6 +59,7 @@ grep -E '^[EW]: ' "$work/lintian.log" || true
 dpkg-deb -x "$dist/$deb" "$work/deb-root"
 step appstream appstreamcli validate --no-net \
     "$work/deb-root/usr/share/metainfo/com.brelix.velmora.metainfo.xml"
+step desktop-entry desktop-file-validate "$work/deb-root/usr/share/applications/velmora.desktop"
 
 # --- Windows --------------------------------------------------------------------------------
 win=$work/windows

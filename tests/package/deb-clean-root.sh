@@ -3,8 +3,9 @@
 # build's packages (so its computed dependencies must be complete), from the mirror this machine's
 # apt uses, without recommended packages. There: each program's --version and --help (velmora-tag's
 # against the installed README's usage), velmora-tag reading and writing through the installed
-# simulated reader, the window (velmora) on Qt's offscreen platform ending cleanly on SIGTERM, and
-# a purge that leaves none of the package's files. Given a later release's .deb
+# simulated reader, the window started by its desktop entry's command (in the state folder, on
+# Qt's offscreen platform) ending cleanly on SIGTERM, and a purge that leaves none of the
+# package's files. Given a later release's .deb
 # (tests/package/raised-release.sh), that is then installed over the first as an upgrade: the
 # programs say the later version, and no file of the first that the later does not ship stays
 # behind; the purge then follows.
@@ -114,9 +115,44 @@ else
     fail "velmora-simreader did not start: $(cat "$log")"
 fi
 
-# The window on the offscreen platform; SIGTERM once the program catches it (SigCgt's bit 15).
+# The arguments of a desktop entry's Exec line, one a line, as a launcher reads them: the value's
+# own escapes first (\\ is \), then Exec's quoting, where inside double quotes a backslash takes
+# the next character as it is.
+exec_arguments() {
+    local value=$1 unescaped="" out="" c quoted=0 escaped=0 i
+    for ((i = 0; i < ${#value}; i++)); do
+        c=${value:i:1}
+        if [ "$c" = '\' ] && [ "${value:i+1:1}" = '\' ]; then
+            i=$((i + 1))
+        fi
+        unescaped+=$c
+    done
+    for ((i = 0; i < ${#unescaped}; i++)); do
+        c=${unescaped:i:1}
+        if [ "$escaped" = 1 ]; then
+            out+=$c
+            escaped=0
+        elif [ "$quoted" = 1 ] && [ "$c" = '\' ]; then
+            escaped=1
+        elif [ "$c" = '"' ]; then
+            quoted=$((1 - quoted))
+        elif [ "$c" = ' ' ] && [ "$quoted" = 0 ]; then
+            [ -z "$out" ] || printf '%s\n' "$out"
+            out=""
+        else
+            out+=$c
+        fi
+    done
+    [ -z "$out" ] || printf '%s\n' "$out"
+}
+
+# The window as the desktop menu starts it, on the offscreen platform: in the state folder, made
+# since it is missing in a fresh home; SIGTERM once the program catches it (SigCgt's bit 15).
+mapfile -t launch < <(exec_arguments "$(sed -n 's/^Exec=//p' "$root/usr/share/applications/velmora.desktop")")
+state=$root/root/.local/state/velmora
+[ ! -e "$state" ] || fail "the fresh root already has $state"
 log=$root/tmp/window.log
-chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen velmora \
+chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "${launch[@]}" \
     >"$log" 2>&1 </dev/null &
 window=$!
 pids+=("$window")
@@ -126,6 +162,8 @@ ready() {
         grep -q libqoffscreen "/proc/$window/maps" && (((0x${caught:-0} >> 14) & 1))
 }
 if wait_for ready; then
+    [ "$(readlink "/proc/$window/cwd")" = "$state" ] ||
+        fail "the desktop entry started velmora in $(readlink "/proc/$window/cwd"), not $state"
     kill -TERM "$window"
     status=0
     wait "$window" || status=$?
