@@ -60,6 +60,12 @@ in_root apt-get -qq install -y --no-install-recommends "/tmp/$(basename "$deb")"
 echo "deb-clean-root: installed with its dependencies in $((SECONDS - started)) s"
 in_root dpkg -L velmora >"$root/tmp/files"
 
+# The icon at every size that menus and panels draw.
+for size in 16 22 24 32 48 256; do
+    grep -qxF "/usr/share/icons/hicolor/${size}x${size}/apps/velmora.png" "$root/tmp/files" ||
+        fail "no ${size}x${size} icon installed"
+done
+
 # Every program says VERSION.
 versions_are() {
     local program said
