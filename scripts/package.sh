@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release of the checked-out commit into dist/, installing the Debian packages it needs:
 #   velmora_<version>_amd64.deb            dpkg-buildpackage from debian/, then lintian
-#   velmora-<version>-windows-x86_64.zip   Velmora.exe, velmora-tag.exe and README.txt
+#   velmora-dbgsym_<version>_amd64.deb     the programs' debug symbols, from the same build
+#   velmora-<version>-windows-x86_64.zip   Velmora.exe, velmora-tag.exe and README.txt, under
+#                                          velmora-<version>/
 #   velmora-<version>-x64.msi              the same two executables, installed by Windows Installer
-#   SHA256SUMS                             of the three
+#   SHA256SUMS                             of the four
 # The version is CMake's project(VERSION). The packages are made from the commit (git archive
 # HEAD), never from uncommitted edits, and the same commit gives the same bytes in any folder at
 # any time: SOURCE_DATE_EPOCH is the commit's time, build paths are mapped away, PE headers carry
@@ -52,9 +54,10 @@ step() {
 build_deb() { (cd "$src" && dpkg-buildpackage -b -uc -us); }
 step deb build_deb
 deb=velmora_${version}_amd64.deb
-cp "$work/$deb" "$dist/"
+dbgsym=velmora-dbgsym_${version}_amd64.deb
+cp "$work/$deb" "$work/$dbgsym" "$dist/"
 
-step lintian lintian --fail-on error --info "$dist/$deb"
+step lintian lintian --fail-on error --info "$dist/$deb" "$dist/$dbgsym"
 grep -E '^[EW]: ' "$work/lintian.log" || true
 dpkg-deb -x "$dist/$deb" "$work/deb-root"
 step appstream appstreamcli validate --no-net \
@@ -80,8 +83,12 @@ chmod 644 "$stage"/*
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
 
 zip=velmora-$version-windows-x86_64.zip
-# -X: no extra fields (owner, extended times); names in one fixed order.
-(cd "$stage" && ls | LC_ALL=C sort | zip -X -D -q -9 "$dist/$zip" -@)
+# Its files under velmora-<version>/, so that unpacking it makes one folder. -X: no extra fields
+# (owner, extended times); names in one fixed order.
+mkdir -p "$work/zip"
+ln -s "$stage" "$work/zip/velmora-$version"
+(cd "$work/zip" && ls "velmora-$version/" | LC_ALL=C sort | sed "s|^|velmora-$version/|" |
+    zip -X -D -q -9 "$dist/$zip" -@)
 
 # A name-based GUID (RFC 4122 version 5 layout) from text: the same text, the same GUID.
 guid() {
@@ -133,7 +140,7 @@ make_msi() (
 )
 step msi make_msi
 
-(cd "$dist" && sha256sum "$deb" "$zip" "$msi" >SHA256SUMS)
+(cd "$dist" && sha256sum "$deb" "$dbgsym" "$zip" "$msi" >SHA256SUMS)
 echo "$commit" >"$work/commit"
 echo "Built $version (commit ${commit:0:12}) into $dist:"
 cat "$dist/SHA256SUMS"

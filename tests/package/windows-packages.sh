@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows packages in dist/ where they will run, under Wine in a throwaway prefix: the zip
-# holds exactly its three files, with Windows line ends in README.txt; the MSI installs quietly
-# into Program Files\Velmora the same executables as the zip, with a Start-menu shortcut; the
+# holds exactly its three files, in the folder velmora-VERSION, with Windows line ends in
+# README.txt; the MSI installs quietly into Program Files\Velmora the same executables as the zip,
+# with a Start-menu shortcut; the
 # installed Velmora.exe, started in its folder as the shortcut starts it, is driven through OPEN,
 # READ, WRITE and READ against the simulated reader on COM7; the installed velmora-tag.exe
 # prints the version, and both carry it in their version records.
@@ -62,8 +63,10 @@ fail() {
 
 # The zip: exactly three files, README.txt with a CR before every LF.
 listed=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
-[ "$listed" = "README.txt Velmora.exe velmora-tag.exe " ] || fail "the zip holds: $listed"
-unzip -q "$zip" -d "$work/zip"
+top=velmora-$version
+[ "$listed" = "$top/README.txt $top/Velmora.exe $top/velmora-tag.exe " ] || fail "the zip holds: $listed"
+unzip -q "$zip" -d "$work/unzipped"
+ln -s "$work/unzipped/$top" "$work/zip"
 if grep -qv $'\r$' "$work/zip/README.txt"; then
     fail "README.txt has lines without a Windows line end"
 fi
@@ -128,9 +131,10 @@ for ((i = 1; i < ${#msis[@]}; i++)); do
     listed=$(entries)
     [ "$listed" = "Velmora $(msi_version "${msis[i]}")" ] ||
         fail "$step: the installed programs list '$(tr '\n' ';' <<<"$listed")', not Velmora $(msi_version "${msis[i]}") alone"
-    unzip -q -o "$(dirname "${msis[i]}")/velmora-${versions[i]}-windows-x86_64.zip" -d "$work/zip-${versions[i]}"
+    unzip -q -o "$(dirname "${msis[i]}")/velmora-${versions[i]}-windows-x86_64.zip" -d "$work/unzipped"
     for exe in Velmora.exe velmora-tag.exe; do
-        cmp -s "$installed/$exe" "$work/zip-${versions[i]}/$exe" || fail "$step: the installed $exe is not the newer one"
+        cmp -s "$installed/$exe" "$work/unzipped/velmora-${versions[i]}/$exe" ||
+            fail "$step: the installed $exe is not the newer one"
     done
     installed_are "${versions[i]}"
     cmp -s "$installed/port_info.txt" "$saved" || fail "$step: the upgrade lost the saved port_info.txt"
