@@ -121,10 +121,15 @@ package_code=$(guid "velmora package $version $(cat "$work/msi"/* "$src/packagin
 clock=$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')
 # wixl knows no RemoveFile element: msibuild adds the row that removes port_info.txt, which
 # Velmora writes into its folder, on uninstall. An upgrade uninstalls the older version too
-# (RemoveExistingProducts), and the operator's saved port must survive that: the row's folder is
-# the property PORTINFODIR, which only an uninstall of its own sets (UPGRADINGPRODUCTCODE names
-# the newer product when the uninstall is part of its upgrade). A row whose folder property is
-# empty removes nothing.
+# (RemoveExistingProducts), and the operator's saved port must survive that, so the older version
+# goes only once the newer one's files are in place (InstallExecute runs what is scheduled so
+# far): the components, whose GUIDs never change, are then the newer product's as well, and
+# removing the older product removes none of their files and runs none of their RemoveFile rows.
+# It goes before the newer product registers itself, since Wine's uninstall drops the UpgradeCode's
+# whole registration, which the newer product then writes anew. Windows also names the newer
+# product in UPGRADINGPRODUCTCODE during that uninstall (Wine does not): the row's folder is the
+# property PORTINFODIR, which only an uninstall of its own sets, and a row whose folder property
+# is empty removes nothing.
 make_msi() (
     cd "$work/msi" &&
         faketime -f "$clock" wixl -a x64 -D Version="$msi_version" -D Release="$version" \
@@ -137,6 +142,10 @@ make_msi() (
                 VALUES ('SetPortInfoDir', 51, 'PORTINFODIR', '[INSTALLDIR]')" \
             -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence)
                 VALUES ('SetPortInfoDir', 'NOT UPGRADINGPRODUCTCODE', 1010)" \
+            -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence)
+                VALUES ('InstallExecute', '', 6050)" \
+            -q "UPDATE InstallExecuteSequence SET Sequence = 6060
+                WHERE Action = 'RemoveExistingProducts'" \
             -s Velmora Brelix "x64;1033" "{$package_code}"
 )
 step msi make_msi

@@ -147,12 +147,15 @@ if [ "${#msis[@]}" -gt 1 ]; then
     status=0
     tests/windows/wine-run.sh "$prefix" msiexec /i "$(winepath -w "$older" 2>/dev/null)" /qn \
         /l\*v "$(winepath -w "$work/downgrade.log" 2>/dev/null)" >/dev/null || status=$?
-    [ "$status" -ne 0 ] || fail "${versions[-2]} was installed over ${versions[-1]}"
-    # The log as it is and read as UTF-16, whichever Wine wrote.
-    { cat "$work/downgrade.log"; iconv -f UTF-16LE -t UTF-8 "$work/downgrade.log" 2>/dev/null; } |
-        tr -d '\r' >"$work/downgrade.txt" || true
-    grep -qF "A newer version of Velmora is already installed." "$work/downgrade.txt" ||
-        fail "the downgrade was not refused with the installer's message: $(tail -n 5 "$work/downgrade.txt")"
+    # 1603, the installer's "fatal error", as the low byte of Wine's exit status.
+    [ "$status" -eq $((1603 & 255)) ] || fail "${versions[-2]} over ${versions[-1]} ended with $status, not 1603"
+    # Refused by the launch condition that carries the message: the newer version was found.
+    # (Wine's log does not repeat a launch condition's message.)
+    grep -aq '^Property(S): WIX_DOWNGRADE_DETECTED = {' <(tr -d '\r' <"$work/downgrade.log") ||
+        fail "the refused downgrade did not find the newer version: $(tail -n 5 "$work/downgrade.log")"
+    msiinfo export "$older" LaunchCondition | tr -d '\r' |
+        grep -qxF $'NOT WIX_DOWNGRADE_DETECTED\tA newer version of Velmora is already installed.' ||
+        fail "the MSI's downgrade condition does not carry the installer's message"
     [ "$(entries)" = "Velmora $(msi_version "$last")" ] || fail "after the refused downgrade: $(entries)"
     installed_are "${versions[-1]}"
 fi
