@@ -7,9 +7,9 @@ set -euo pipefail
 windres=$1 generated=$2 version=$3 work=$4
 res=$(cd "$(dirname "$0")/../../src/res" && pwd)
 
-IFS=. read -r -a parts <<<"$version"
-while [ ${#parts[@]} -lt 4 ]; do parts+=(0); done
-fields="${parts[0]}, ${parts[1]}, ${parts[2]}, ${parts[3]}"
+IFS=. read -r -a numbers <<<"$version"
+while [ ${#numbers[@]} -lt 4 ]; do numbers+=(0); done
+fields="${numbers[0]}, ${numbers[1]}, ${numbers[2]}, ${numbers[3]}"
 
 failures=0
 mkdir -p "$work"
