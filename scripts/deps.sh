@@ -19,10 +19,11 @@ soak_pkgs=(xvfb xauth dbus-daemon dbus-bin at-spi2-core heaptrack)
 cross_pkgs=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
             mingw-w64-tools)
 windows_pkgs=("${cross_pkgs[@]}" googletest wine wine64 xvfb xauth)
-# The release (scripts/package.sh): Debian's packaging tools and lintian, AppStream's validator,
-# zip, and wixl for the MSI, with msibuild (msitools) for what wixl cannot say and faketime to
-# hold wixl's clock at the commit's time.
-package_pkgs=("${cross_pkgs[@]}" debhelper lintian appstream zip wixl msitools faketime)
+# The release (scripts/package.sh): Debian's packaging tools and lintian, AppStream's and the
+# desktop entry's validators, zip, and wixl for the MSI, with msibuild (msitools) for what wixl
+# cannot say and faketime to hold wixl's clock at the commit's time.
+package_pkgs=("${cross_pkgs[@]}" debhelper lintian appstream desktop-file-utils zip wixl msitools
+              faketime)
 # A clean Debian root to install the package into.
 clean_root_pkgs=(mmdebstrap)
 

@@ -53,4 +53,4 @@ fi
 state="$state_home/velmora"
 mkdir -p "$state"
 cd "$state"
-"$dir/src/app/Velmora"
+"$dir/src/app/velmora"

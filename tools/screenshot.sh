@@ -12,7 +12,7 @@ cmake -G Ninja -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$dir" -j "$(nproc)"
 mkdir -p "$(dirname "$out")"
 
-export VELMORA_BIN="$PWD/$dir/src/app/Velmora" OUT="$out"
+export VELMORA_BIN="$PWD/$dir/src/app/velmora" OUT="$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

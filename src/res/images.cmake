@@ -15,9 +15,12 @@ set(VELMORA_BITMAPS
     IDB_TAG_WRITE tag_write.bmp
 )
 # The application icon, IDR_MAINFRAME, and its pixels as PNG for the window system and the
-# desktop entry.
+# desktop entry, one file velmora-SIZE.png per size of the icon theme.
 set(VELMORA_APP_ICON velmora.ico)
-set(VELMORA_APP_ICON_PNGS velmora-32.png velmora-256.png)
+set(VELMORA_APP_ICON_SIZES 16 22 24 32 48 256)
+set(VELMORA_APP_ICON_PNGS ${VELMORA_APP_ICON_SIZES})
+list(TRANSFORM VELMORA_APP_ICON_PNGS PREPEND velmora-)
+list(TRANSFORM VELMORA_APP_ICON_PNGS APPEND .png)
 
 # One line of `format` per bitmap, with @ID@ and @FILE@ replaced by its identifier and file name.
 function(velmora_bitmap_lines out format)

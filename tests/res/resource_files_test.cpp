@@ -161,6 +161,28 @@ TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
     EXPECT_EQ(QImage(QString::fromLatin1(platform::kAppIconPng256Path)).size(), QSize(256, 256));
 }
 
+// The icon theme's sizes, each its own drawing of the artwork: a clear corner, the blue tag at
+// its left edge, the white V in its lower middle, and the punched hole clear again.
+TEST(AppIcon, EveryThemeSizeShowsTheTag) {
+    for (const int size : {16, 22, 24, 32, 48, 256}) {
+        SCOPED_TRACE(size);
+        const QImage png(QStringLiteral(VELMORA_RES_DIR "/images/velmora-%1.png").arg(size));
+        ASSERT_EQ(png.size(), QSize(size, size));
+        const auto at = [&](double x, double y) {
+            return png.pixelColor(static_cast<int>(x * size / 32), static_cast<int>(y * size / 32));
+        };
+        EXPECT_EQ(at(0, 0).alpha(), 0);
+        EXPECT_LT(at(25.5, 9.5).alpha(), 128);  // at 16 pixels the edge's antialiasing reaches in
+        const QColor tag = at(3.5, 16);
+        EXPECT_EQ(tag.alpha(), 255);
+        EXPECT_GT(tag.blue(), tag.red() + 100);
+        const QColor letter = at(15, 23);
+        EXPECT_EQ(letter.alpha(), 255);
+        EXPECT_GT(letter.red(), 200);
+        EXPECT_GT(letter.green(), 200);
+    }
+}
+
 TEST(ResourceScript, MacrosAgreeWithTheConstants) {
     const QString header = QString::fromLatin1(ReadSource("resource_rc.h"));
     const QRegularExpression define(QStringLiteral(R"(#define\s+(\w+)\s+(-?\d+))"));
@@ -177,7 +199,7 @@ TEST(ResourceScript, MacrosAgreeWithTheConstants) {
 }
 
 // The script with the image lines that the build produces for it.
-TEST(ResourceScript, NamesFilesThatExistAndTheProjectVersion) {
+TEST(ResourceScript, NamesFilesThatExistAndTheVersionRecord) {
     const QString script = QString::fromLatin1(ReadSource("velmora.rc"));
     ASSERT_TRUE(script.contains(QLatin1String("#include \"images.rc\"")));
     const QString images =
@@ -192,12 +214,7 @@ TEST(ResourceScript, NamesFilesThatExistAndTheProjectVersion) {
     }
     EXPECT_EQ(files, 11);
 
-    const QString commas = QStringLiteral(VELMORA_VERSION).replace('.', ',');
-    const QString spaced = QStringLiteral(VELMORA_VERSION).replace('.', QLatin1String(", "));
-    EXPECT_TRUE(script.contains(QStringLiteral("FILEVERSION ") + commas));
-    EXPECT_TRUE(script.contains(QStringLiteral("PRODUCTVERSION ") + commas));
-    EXPECT_TRUE(script.contains(QStringLiteral("\"FileVersion\", \"%1\"").arg(spaced)));
-    EXPECT_TRUE(script.contains(QStringLiteral("\"ProductVersion\", \"%1\"").arg(spaced)));
+    EXPECT_TRUE(script.contains(QLatin1String("#include \"version_record.rc\"")));
 }
 
 TEST(Manifest, IsWellFormedAndAsksForAdministratorRights) {

@@ -223,7 +223,11 @@ int main(int argc, char** argv) {
     ok = Report(!indexed.isNull() && IndexedWithMask(indexed, artwork).save(png32Path, "PNG"),
                 png32Path) &&
          ok;
-    const QString png256Path = out.filePath(QStringLiteral("velmora-256.png"));
-    ok = Report(IconArtwork(256).save(png256Path, "PNG"), png256Path) && ok;
+    // The sizes that desktop menus, panels and launchers draw, each drawn at its own size rather
+    // than scaled from another; 32 is the icon file's, above.
+    for (const int size : {16, 22, 24, 48, 256}) {
+        const QString path = out.filePath(QStringLiteral("velmora-%1.png").arg(size));
+        ok = Report(IconArtwork(size).save(path, "PNG"), path) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -32,7 +32,7 @@ constexpr unsigned kHighestListedPort = 50;  // the dialog offers COM1 to COM50
 constexpr std::string_view kUsage =
     "usage: velmora-simreader [--port COMn [--force]] [--homepage TEXT] [--table-info TEXT] "
     "[--verbose]\n"
-    "       velmora-simreader --version\n";
+    "       velmora-simreader --help | --version\n";
 
 struct CommandLine {
     std::string port;  // empty: the first free COMn
@@ -40,6 +40,7 @@ struct CommandLine {
     sim::TagState tag;
     bool verbose = false;
     bool version = false;
+    bool help = false;
 };
 
 // The command line, or nothing after a message on stderr.
@@ -62,6 +63,9 @@ std::optional<CommandLine> Parse(int argc, char** argv) {
             continue;
         } else if (option == "--version") {
             line.version = true;
+            continue;
+        } else if (option == "--help") {
+            line.help = true;
             continue;
         } else {
             std::cerr << "velmora-simreader: unknown option '" << option << "'\n" << kUsage;
@@ -135,6 +139,10 @@ int main(int argc, char** argv) {
     const std::optional<CommandLine> line = Parse(argc, argv);
     if (!line) {
         return kBadOptions;
+    }
+    if (line->help) {
+        std::cout << kUsage;
+        return 0;
     }
     if (line->version) {
         std::cout << "velmora-simreader " VELMORA_VERSION "\n";
