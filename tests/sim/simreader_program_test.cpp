@@ -69,6 +69,24 @@ TEST_F(SimReaderProgram, ServesItsPortUntilStopped) {
     }
 }
 
+// Tags are placed and taken off at the reader's terminal; without one it answers nothing.
+TEST_F(SimReaderProgram, AnswersOnlyWhileATagIsPlacedAtItsTerminal) {
+    Program program({"--port", "COM4", "--no-tag"});
+    ServingLine(program);
+    FarSide far((MapFolder() / "COM4").string());
+    far.Send("\x01R\x04");
+    EXPECT_EQ(far.ReadFor(200ms), "");
+    program.Input("p\n");
+    EXPECT_EQ(program.ReadLine(2s), "a blank tag is on the reader");
+    far.Send("\x01WT\x04\x01R\x04");
+    EXPECT_EQ(far.Read(9, 2s), "Success,T");
+    program.Input("r\nx\n");
+    EXPECT_EQ(program.ReadLine(2s), "no tag on the reader");
+    EXPECT_EQ(program.ReadLine(2s), "'x'? p places a blank tag, r takes it off");
+    far.Send("\x01WU\x04");
+    EXPECT_EQ(far.ReadFor(200ms), "");
+}
+
 // The program keeps the terminal's far end open to see each hang-up; that does not make it a
 // rival that holds the port.
 TEST_F(SimReaderProgram, ItsPortOpensExclusively) {

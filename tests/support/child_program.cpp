@@ -14,19 +14,24 @@
 namespace testsupport {
 
 ChildProgram::ChildProgram(const std::vector<std::string>& argv) {
+    int in[2];
     int out[2];
     int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
+        ::pipe2(err, O_CLOEXEC) != 0) {
         throw std::system_error(errno, std::generic_category(), "pipe2");
     }
     // Only our end reads without blocking; the program keeps an ordinary stdout.
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+    m_in = sim::UniqueFd(in[1]);
     m_out = sim::UniqueFd(out[0]);
     m_err = sim::UniqueFd(err[0]);
+    const sim::UniqueFd inRead(in[0]);
     const sim::UniqueFd outWrite(out[1]);
     const sim::UniqueFd errWrite(err[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     m_pid = SpawnProgram(argv.front(), std::vector(argv.begin() + 1, argv.end()), actions);
@@ -36,6 +41,13 @@ ChildProgram::~ChildProgram() {
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         ::waitpid(m_pid, nullptr, 0);
+    }
+}
+
+void ChildProgram::Input(std::string_view text) {
+    const ssize_t n = ::write(m_in.Get(), text.data(), text.size());
+    if (n != static_cast<ssize_t>(text.size())) {
+        throw std::system_error(errno, std::generic_category(), "write to the program");
     }
 }
 

@@ -1,12 +1,13 @@
 #pragma once
-// Another program run by a test: started with its standard output and error on pipes, read line
-// by line, signalled, and killed if it is still there when the object goes.
+// Another program run by a test: started with its standard input, output and error on pipes,
+// typed into, read line by line, signalled, and killed if it is still there when the object goes.
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simreader/unique_fd.h"
@@ -21,6 +22,7 @@ class ChildProgram {
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
 
+    void Input(std::string_view text);
     // The next line of standard output, without its line end; nothing after the timeout.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     void Signal(int signal) const;
@@ -31,6 +33,7 @@ class ChildProgram {
 
   private:
     pid_t m_pid = -1;
+    sim::UniqueFd m_in;
     sim::UniqueFd m_out;
     sim::UniqueFd m_err;
     std::string m_pending;

@@ -2,10 +2,14 @@
 // as a COM port, until SIGINT, SIGTERM or SIGHUP (its terminal closed). On start it clears the
 // links that earlier readers, killed before they could remove them, left to vanished terminals.
 //
+// A tag is placed on it and taken off from its terminal: a line "p" places a fresh blank tag, "r"
+// takes the tag off (silent until the next is placed), as one swaps tags on a real reader.
+//
 // The stop signals are blocked in every thread (the reader's thread inherits the mask from main)
 // and taken from a signalfd, so the main thread sleeps in one read and the link is removed by the
 // ordinary destructor path instead of inside a signal handler.
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -31,14 +35,16 @@ constexpr unsigned kHighestListedPort = 50;  // the dialog offers COM1 to COM50
 
 constexpr std::string_view kUsage =
     "usage: velmora-simreader [--port COMn [--force]] [--homepage TEXT] [--table-info TEXT] "
-    "[--verbose]\n"
-    "       velmora-simreader --help | --version\n";
+    "[--no-tag] [--verbose]\n"
+    "       velmora-simreader --help | --version\n"
+    "At its terminal: p places a fresh blank tag, r takes the tag off.\n";
 
 struct CommandLine {
     std::string port;  // empty: the first free COMn
     bool force = false;
     sim::TagState tag;
     bool verbose = false;
+    bool noTag = false;
     bool version = false;
     bool help = false;
 };
@@ -60,6 +66,9 @@ std::optional<CommandLine> Parse(int argc, char** argv) {
             continue;
         } else if (option == "--verbose") {
             line.verbose = true;
+            continue;
+        } else if (option == "--no-tag") {
+            line.noTag = true;
             continue;
         } else if (option == "--version") {
             line.version = true;
@@ -133,6 +142,38 @@ std::string Printable(std::string_view bytes) {
     return text + "\"";
 }
 
+// Carries out the lines typed at the reader's terminal; false once its input has ended.
+bool TakeTyped(sim::SimTagReader& reader, std::string& pending, std::mutex& out) {
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        return n < 0 && errno == EINTR;
+    }
+    pending.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+        std::string typed = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        if (!typed.empty() && typed.back() == '\r') {
+            typed.pop_back();
+        }
+        std::string said;
+        if (typed == "p") {
+            reader.SetTag({});
+            said = "a blank tag is on the reader";
+        } else if (typed == "r") {
+            reader.RemoveTag();
+            said = "no tag on the reader";
+        } else if (!typed.empty()) {
+            said = "'" + typed + "'? p places a blank tag, r takes it off";
+        }
+        if (!said.empty()) {
+            std::lock_guard lock(out);
+            std::cout << said << std::endl;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,7 +211,8 @@ int main(int argc, char** argv) {
 
     // The reader's thread logs while main prints the first line: one lock keeps lines whole.
     std::mutex out;
-    sim::SimTagReader::Options options{.portName = *port, .tag = line->tag, .log = {}};
+    sim::SimTagReader::Options options{
+        .portName = *port, .tag = line->tag, .log = {}, .tagPresent = !line->noTag};
     if (line->verbose) {
         options.log = [&out](std::string_view frame, std::string_view reply) {
             std::lock_guard lock(out);
@@ -186,8 +228,22 @@ int main(int argc, char** argv) {
             std::cout << "Simulated tag reader serving " << *port << " (" << reader.DevicePath()
                       << ")" << std::endl;
         }
-        signalfd_siginfo info{};
-        while (::read(signals.Get(), &info, sizeof info) < 0 && errno == EINTR) {
+        std::string pending;
+        bool typing = true;
+        for (;;) {
+            pollfd fds[2] = {{signals.Get(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            if (::poll(fds, typing ? 2 : 1, -1) < 0 && errno != EINTR) {
+                break;
+            }
+            if (fds[0].revents != 0) {
+                signalfd_siginfo info{};
+                if (::read(signals.Get(), &info, sizeof info) > 0) {
+                    break;
+                }
+            }
+            if (typing && fds[1].revents != 0) {
+                typing = TakeTyped(reader, pending, out);
+            }
         }
     } catch (const std::exception& e) {
         std::cerr << "velmora-simreader: " << e.what() << "\n";

@@ -28,7 +28,8 @@ SimTagReader::SimTagReader(Options options)
     : m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       m_timer(::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)),
       m_log(std::move(options.log)),
-      m_tag(std::move(options.tag)) {
+      m_tag(std::move(options.tag)),
+      m_tagPresent(options.tagPresent) {
     if (m_wake.Get() < 0) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
     }
@@ -40,6 +41,8 @@ SimTagReader::SimTagReader(Options options)
     }
     m_thread = std::thread([this] { Serve(); });
 }
+
+SimTagReader::SimTagReader() : SimTagReader(Options{}) {}
 
 SimTagReader::~SimTagReader() {
     m_stop.store(true, std::memory_order_release);
@@ -76,6 +79,17 @@ TagState SimTagReader::Tag() const {
 void SimTagReader::SetTag(TagState tag) {
     std::lock_guard lock(m_mutex);
     m_tag = std::move(tag);
+    m_tagPresent = true;
+}
+
+void SimTagReader::RemoveTag() {
+    std::lock_guard lock(m_mutex);
+    m_tagPresent = false;
+}
+
+bool SimTagReader::TagPresent() const {
+    std::lock_guard lock(m_mutex);
+    return m_tagPresent;
 }
 
 std::vector<SimTagReader::Frame> SimTagReader::Frames() const {
@@ -242,13 +256,17 @@ void SimTagReader::Answer(const std::string& frame, Clock::time_point arrived) {
     std::string deviceAnswer;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_scripts.empty()) {
+        if (!m_tagPresent) {
+            reply = Silence();  // no tag in its field: nothing to answer for
+        } else if (!m_scripts.empty()) {
             reply = std::move(m_scripts.front());
             m_scripts.pop_front();
         }
-        deviceAnswer = reply.stores && !payload.empty()
-                           ? Execute(m_tag, std::string(payload.substr(0, 1)) + *reply.stores)
-                           : Execute(m_tag, payload);
+        if (m_tagPresent) {
+            deviceAnswer = reply.stores && !payload.empty()
+                               ? Execute(m_tag, std::string(payload.substr(0, 1)) + *reply.stores)
+                               : Execute(m_tag, payload);
+        }
         m_frames.push_back({frame, arrived});
     }
     m_changed.notify_all();

@@ -4,7 +4,8 @@
 // Threads: the owner (any thread, usually a test) constructs, scripts, reads the records and
 // destroys; one serving thread, started by the constructor and joined by the destructor, does
 // every read and write on the terminal.
-// - m_tag, m_scripts, m_unsolicited: written by the owner (setters, Script, Send) and by the
+// - m_tag, m_tagPresent, m_scripts, m_unsolicited: written by the owner (setters, Script, Send) and
+// by the
 //   serving thread (commands, taking the next script or the bytes to send), always under m_mutex.
 // - m_frames, m_received, m_hungUp, m_lineFull: written by the serving thread alone, under m_mutex,
 //   with m_changed notified after each change; the owner reads (and forgets) them under m_mutex.
@@ -47,6 +48,7 @@ class SimTagReader {
         // reply planned for it (empty for silence). It must not call HangUp, which waits for
         // that thread.
         std::function<void(std::string_view frame, std::string_view reply)> log;
+        bool tagPresent = true;  // false: the reader starts empty
     };
 
     struct Frame {
@@ -56,7 +58,8 @@ class SimTagReader {
 
     // Throws std::system_error or std::filesystem::filesystem_error when the terminal, its link or
     // the serving thread cannot be set up; nothing is left behind then.
-    explicit SimTagReader(Options options = {});
+    explicit SimTagReader(Options options);
+    SimTagReader();
     ~SimTagReader();
     SimTagReader(const SimTagReader&) = delete;
     SimTagReader& operator=(const SimTagReader&) = delete;
@@ -73,8 +76,14 @@ class SimTagReader {
     void Send(std::string bytes);
     void Flood(std::size_t count);
 
+    // The tag on the reader, or the last one taken off it.
     TagState Tag() const;
+    // Places `tag` on the reader (taking off the one there).
     void SetTag(TagState tag);
+    // Takes the tag off: until one is placed the reader answers no frame, and a command changes
+    // nothing.
+    void RemoveTag();
+    bool TagPresent() const;
 
     std::vector<Frame> Frames() const;
     // Every byte received, frames and noise, in arrival order.
@@ -118,6 +127,7 @@ class SimTagReader {
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     TagState m_tag;
+    bool m_tagPresent = true;
     std::deque<Reply> m_scripts;
     std::vector<Piece> m_unsolicited;  // their due times are set when they are taken
     std::vector<Frame> m_frames;
