@@ -1,9 +1,11 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
 #include "platform/com_port_name.h"
+#include "tag/exchange.h"
 
 namespace cli {
 
@@ -12,6 +14,8 @@ const char* const kUsage =
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
     "[--verify]\n"
     "       velmora-tag [--port COMn] batch FILE.csv [--log results.csv [--resume]]\n"
+    "       --quick [--gap MS] with read, write and batch: an exchange ends once its answer is "
+    "whole\n"
     "       velmora-tag ports\n"
     "       velmora-tag --help | --version\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
@@ -29,7 +33,21 @@ constexpr Option kOptions[] = {
     {"--homepage", Command::Write, true}, {"--table-info", Command::Write, true},
     {"--lock", Command::Write, false},    {"--verify", Command::Write, false},
     {"--log", Command::Batch, true},      {"--resume", Command::Batch, false},
+    {"--quick", std::nullopt, false},     {"--gap", std::nullopt, true},
 };
+
+// A number of milliseconds from 1 to the answer's second; nothing when `text` is none.
+std::optional<unsigned> Milliseconds(const std::string& text) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const unsigned ms = static_cast<unsigned>(std::stoul(text));
+    if (ms == 0 || ms > tag::kAnswerWaitMs) {
+        return std::nullopt;
+    }
+    return ms;
+}
 
 std::optional<Command> CommandNamed(std::string_view word) {
     constexpr std::pair<std::string_view, Command> kCommands[] = {
@@ -48,6 +66,15 @@ std::optional<Command> CommandNamed(std::string_view word) {
 // Stores one option's value; why not, when it cannot be taken.
 std::optional<std::string> Store(Arguments& args, std::string_view name, std::string value) {
     std::optional<std::string>* slot = nullptr;
+    if (name == "--gap") {
+        const std::optional<unsigned> ms = Milliseconds(value);
+        if (!ms) {
+            return std::string(name) + " takes milliseconds from 1 to " +
+                   std::to_string(tag::kAnswerWaitMs) + ", not '" + value + "'";
+        }
+        args.quickGapMs = *ms;
+        return std::nullopt;
+    }
     if (name == "--port") {
         if (!platform::ParseComPortName(value)) {
             return "'" + value + "' is no port name (COM1, COM2, ...)";
@@ -65,11 +92,30 @@ std::optional<std::string> Store(Arguments& args, std::string_view name, std::st
 }
 
 void Set(Arguments& args, std::string_view name) {
+    if (name == "--quick") {
+        args.quickGapMs = args.quickGapMs.value_or(tag::kQuickGapMs);
+        return;
+    }
     bool& flag = name == "--json"     ? args.json
                  : name == "--lock"   ? args.lock
                  : name == "--verify" ? args.verify
                                       : args.resume;
     flag = true;
+}
+
+// Options that only mean something beside another one.
+std::optional<std::string> Unpaired(const Arguments& args,
+                                    const std::vector<std::string_view>& given) {
+    const auto has = [&](std::string_view name) {
+        return std::find(given.begin(), given.end(), name) != given.end();
+    };
+    if (has("--gap") && !has("--quick")) {
+        return "--gap sets the quick end's closing silence and needs --quick";
+    }
+    if (args.resume && !args.logPath) {
+        return "--resume needs the --log of the batch to resume";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -137,8 +183,12 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     if (wanted == 1) {
         args.csvPath = operands[0];
     }
-    if (args.resume && !args.logPath) {
-        return "--resume needs the --log of the batch to resume";
+    std::vector<std::string_view> given;
+    for (const auto& [name, unused] : seen) {
+        given.push_back(name);
+    }
+    if (std::optional<std::string> why = Unpaired(args, given)) {
+        return *why;
     }
     return args;
 }

@@ -20,6 +20,9 @@ struct Arguments {
     std::string csvPath;                   // batch
     std::optional<std::string> logPath;    // batch
     bool resume = false;                   // batch
+    // --quick: each exchange ends once its answer is whole, behind a closing silence of this
+    // many milliseconds (--gap, or tag::kQuickGapMs).
+    std::optional<unsigned> quickGapMs;
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).

@@ -162,10 +162,22 @@ class BatchRun {
             if (platform::InterruptRequested()) {
                 return false;  // asked to stop while only reading: nothing on the tag is changed
             }
-            const tag::ReadAnswer onTag = tag::SplitReadAnswer(read.text);
+            std::string held = read.text;
+            if (m_session.QuickEnd() && held != ",") {
+                // A quick READ ends at the first pause: a tag that holds something is read again
+                // with the whole second before it is judged, so that a finished tag whose answer
+                // came in two parts is not taken for another one.
+                const PortSession::Answer whole =
+                    m_session.Exchange(tag::kReadPayload, {.fullSecond = true});
+                NoteLate(row, whole.late);
+                if (!whole.text.empty()) {
+                    held = whole.text;
+                }
+            }
+            const tag::ReadAnswer onTag = tag::SplitReadAnswer(held);
             if (interrupted && !row.items.lock && Holds(onTag, row.items)) {
                 WriteReport report;
-                report.readBack = read.text;
+                report.readBack = held;
                 return Settle(row, report, std::string(kVerifiedAlready),
                               ": it was on its tag already; nothing written");
             }

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 
@@ -21,6 +22,9 @@ std::optional<int> OpenChosenPort(PortSession& session, const Arguments& args) {
     if (std::optional<std::string> why = session.Open(std::get<PortSettings>(chosen))) {
         Complain(*why);
         return kPortFailed;
+    }
+    if (args.quickGapMs) {
+        session.UseQuickEnd(std::chrono::milliseconds(*args.quickGapMs));
     }
     return std::nullopt;
 }

@@ -5,7 +5,8 @@
 #include <utility>
 
 #include "cli/port_choice.h"
-#include "tag/exchange.h"
+#include "tag/answers.h"
+#include "tag/commands.h"
 
 namespace cli {
 
@@ -29,13 +30,18 @@ std::optional<std::string> PortSession::Open(const PortSettings& settings) {
     return std::nullopt;
 }
 
-PortSession::Answer PortSession::Exchange(std::string_view payload) {
+PortSession::Answer PortSession::Exchange(std::string_view payload, Wait wait) {
     if (DeviceGone()) {
         return Answer{false, {}, true, {}};
     }
     TakeNotifications();
     AppendWaitingBytes(m_comm.m_rxQueue, m_received);
-    Collect(std::chrono::milliseconds(tag::kQuietGapMs), true);
+    const bool quick = m_quickGap && !wait.fullSecond;
+    // The last answer's closing silence has already been the gap, unless something came since.
+    if (!(quick && m_endedQuiet && m_received.empty())) {
+        Collect(std::chrono::milliseconds(tag::kQuietGapMs), true);
+    }
+    m_endedQuiet = false;
     std::string late = std::exchange(m_received, {});
     if (DeviceGone()) {
         return Answer{false, {}, true, std::move(late)};
@@ -44,8 +50,9 @@ PortSession::Answer PortSession::Exchange(std::string_view payload) {
         return m_comm.WriteComm(data, count);
     };
     const bool sent =
-        tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0,
-                      [this](std::uint32_t ms) { Collect(std::chrono::milliseconds(ms), false); });
+        tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0, [&](std::uint32_t ms) {
+            AwaitAnswer(std::chrono::milliseconds(ms), payload == tag::kReadPayload, wait);
+        });
     return Answer{sent, std::exchange(m_received, {}), DeviceGone(), std::move(late)};
 }
 
@@ -73,6 +80,42 @@ void PortSession::TakeNotifications() {
     m_notified = 0;
 }
 
+bool PortSession::AwaitArrival(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_mutex);
+    if (!m_posted.wait_until(lock, deadline, [this] { return m_notified > 0 || m_gone; })) {
+        return false;  // over; what the thread posts later is not for this wait
+    }
+    if (m_gone && m_notified == 0) {
+        return false;  // nothing more is coming
+    }
+    m_notified = 0;
+    return true;
+}
+
+void PortSession::AwaitAnswer(std::chrono::milliseconds most, bool read, Wait wait) {
+    using Clock = std::chrono::steady_clock;
+    const bool quick = m_quickGap && !wait.fullSecond;
+    const auto start = Clock::now();
+    const auto end = start + most;
+    std::optional<Clock::time_point> lastByte;
+    bool whole = false;  // nothing that comes can change the verdict: only the closing gap is due
+    for (;;) {
+        const auto deadline = !lastByte        ? start + std::min(wait.silence, most)
+                              : quick && whole ? std::min(*lastByte + *m_quickGap, end)
+                                               : end;
+        if (Clock::now() >= deadline || !AwaitArrival(deadline)) {
+            m_endedQuiet = quick && whole && *lastByte + *m_quickGap <= end;
+            return;
+        }
+        const std::size_t before = m_received.size();
+        AppendWaitingBytes(m_comm.m_rxQueue, m_received);
+        if (m_received.size() != before) {
+            lastByte = Clock::now();
+            whole = read || tag::JudgeWriteAnswer(m_received) != tag::WriteAnswerProgress::Partial;
+        }
+    }
+}
+
 void PortSession::Collect(std::chrono::milliseconds span, bool restart) {
     const auto start = std::chrono::steady_clock::now();
     const auto most = start + std::chrono::milliseconds(tag::kAnswerWaitMs);
@@ -80,15 +123,8 @@ void PortSession::Collect(std::chrono::milliseconds span, bool restart) {
     // The deadline is tested first: a device that never stops sending keeps posting, and the
     // wait must end all the same.
     while (std::chrono::steady_clock::now() < deadline) {
-        {
-            std::unique_lock lock(m_mutex);
-            if (!m_posted.wait_until(lock, deadline, [this] { return m_notified > 0 || m_gone; })) {
-                return;  // over; what the thread posts later is not for this wait
-            }
-            if (m_gone && m_notified == 0) {
-                return;  // nothing more is coming
-            }
-            m_notified = 0;
+        if (!AwaitArrival(deadline)) {
+            return;
         }
         const std::size_t before = m_received.size();
         AppendWaitingBytes(m_comm.m_rxQueue, m_received);

@@ -21,8 +21,17 @@
 
 #include "comm/comm_channel.h"
 #include "platform/window_post.h"
+#include "tag/exchange.h"
 
 namespace cli {
+
+// How long an exchange waits for its answer.
+struct Wait {
+    // No byte this long after the frame: no answer (a poll for a tag takes less than the second,
+    // since a tag that is there answers the next poll).
+    std::chrono::milliseconds silence{tag::kAnswerWaitMs};
+    bool fullSecond = false;  // the design's fixed second, quick end or not
+};
 
 class PortSession : private platform::WindowPoster {
   public:
@@ -43,10 +52,18 @@ class PortSession : private platform::WindowPoster {
         // for the gap before this frame: late answers, dropped.
         std::string late;
     };
-    // One frame and its second, behind a quiet gap: the frame waits until no byte has come for
+    // From now on an exchange ends once its answer is whole and the line has then been quiet for
+    // `gap`: a write's at "Success" (or at text that can no longer become it), a READ's at the
+    // first quiet after its first byte. A device that sends nothing still has its second. The
+    // closing silence is also the quiet the next frame needs, when nothing came since.
+    void UseQuickEnd(std::chrono::milliseconds gap) { m_quickGap = gap; }
+    bool QuickEnd() const { return m_quickGap.has_value(); }
+
+    // One frame and its answer, behind a quiet gap: the frame waits until no byte has come for
     // tag::kQuietGapMs (at most a second, for a device that chatters on). Once the device is gone
-    // nothing is sent, and a wait under way ends when it goes.
-    Answer Exchange(std::string_view payload);
+    // nothing is sent, and a wait under way ends when it goes. A READ's answer is any text; every
+    // other command's is judged by the "Success" test.
+    Answer Exchange(std::string_view payload, Wait wait = {});
     bool DeviceGone();
 
   private:
@@ -54,11 +71,18 @@ class PortSession : private platform::WindowPoster {
     // Collects what arrives into m_received until `span` has passed; with `restart`, every
     // arrival starts the span again, within a second in all.
     void Collect(std::chrono::milliseconds span, bool restart);
+    // Collects the answer to the frame just sent, for at most `most`, and notes in m_endedQuiet
+    // whether it ended on the quick end's closing silence.
+    void AwaitAnswer(std::chrono::milliseconds most, bool read, Wait wait);
+    // Waits for the next arrival until `deadline`; false when none came (or none can).
+    bool AwaitArrival(std::chrono::steady_clock::time_point deadline);
     void TakeNotifications();
 
     CCommChannel m_comm;
     std::string m_portName;
     std::string m_received;
+    std::optional<std::chrono::milliseconds> m_quickGap;
+    bool m_endedQuiet = false;
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::uint64_t m_notified = 0;

@@ -56,7 +56,8 @@ struct WriteMode {
 };
 
 // The items of the write sequence, each judged by the "Success" test; then, with `verify` and
-// every write successful, a READ whose items must equal the row's. A read-back that matches
+// every write successful, a READ whose items must equal the row's (with the quick end, a mismatch
+// counts only once a second READ with the whole second agrees). A read-back that matches
 // decides the row even when the device went away right behind it. `items` must have passed
 // CheckTagWrite.
 WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode);

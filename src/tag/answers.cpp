@@ -25,6 +25,17 @@ bool IsWriteSuccess(std::string_view received) {
     return RemoveAll(UpToZeroByte(received), " ") == "Success";
 }
 
+WriteAnswerProgress JudgeWriteAnswer(std::string_view received) {
+    constexpr std::string_view kSuccess = "Success";
+    if (IsWriteSuccess(received)) {
+        return WriteAnswerProgress::Success;
+    }
+    const std::string text = RemoveAll(UpToZeroByte(received), " ");
+    const bool ended = received.find('\0') != std::string_view::npos;
+    return !ended && kSuccess.starts_with(text) ? WriteAnswerProgress::Partial
+                                                : WriteAnswerProgress::NotSuccess;
+}
+
 std::string RemoveAll(std::string_view text, std::string_view what) {
     std::string out;
     out.reserve(text.size());

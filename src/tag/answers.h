@@ -23,6 +23,11 @@ ReadAnswer SplitReadAnswer(std::string_view received);
 // a zero byte.
 bool IsWriteSuccess(std::string_view received);
 
+// How far a write's answer has come, for a wait that ends once the answer is whole: text that is
+// still the start of "Success" (spaces left out) may yet become it; a zero byte ends the text.
+enum class WriteAnswerProgress { Partial, Success, NotSuccess };
+WriteAnswerProgress JudgeWriteAnswer(std::string_view received);
+
 // The text with every occurrence of `what` removed in one left-to-right pass; text brought
 // together by a removal is not looked at again.
 std::string RemoveAll(std::string_view text, std::string_view what);

@@ -20,6 +20,11 @@ inline constexpr std::uint32_t kAnswerWaitMs = 1000;
 // answers carry nothing that says which frame they answer.
 inline constexpr std::uint32_t kQuietGapMs = 100;
 
+// The closing silence after which an answer that can be whole is taken as whole, when an exchange
+// may end before its second. USB-serial adapters hand bytes on in 16 ms slices, so an answer can
+// pause that long in its middle; this is three of them.
+inline constexpr std::uint32_t kQuickGapMs = 50;
+
 using AnswerWait = std::function<void(std::uint32_t ms)>;
 
 // Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut

@@ -173,6 +173,8 @@ TEST_F(VelmoraTag, RefusesBadInputBeforeSendingAnything) {
         {"no command", {"--port", port}, "no command"},
         {"unknown command", {"erase"}, "unknown command"},
         {"a port for ports", {"--port", port, "ports"}, "does not go with"},
+        {"a gap without the quick end", {"--port", port, "read", "--gap", "20"}, "needs --quick"},
+        {"a gap of nothing", {"--port", port, "read", "--quick", "--gap", "0"}, "from 1 to 1000"},
         {"no port and no port_info.txt", {"read"}, "no port"},
         {"batch without its file", {"--port", port, "batch"}, "needs the CSV file"},
         {"batch file missing", {"--port", port, "batch", "absent.csv"}, "cannot read absent.csv"},

@@ -72,20 +72,33 @@ TEST(ReadAnswer, HomepageToTheCommaTableInfoByPosition) {
     }
 }
 
+// The progress column is what a wait that ends early makes of the same text so far.
 TEST(WriteAnswer, SuccessIgnoresSpacesButNotCaseOrLineEnds) {
+    using P = tag::WriteAnswerProgress;
     struct Row {
         std::string received;
         bool success;
+        P progress;
     };
     const Row rows[] = {
-        {"Success", true},     {"Suc cess", true},
-        {" Success ", true},   {"Success\0junk"s, true},
-        {"success", false},    {"Success\r\n", false},
-        {"", false},           {"Successful", false},
-        {"\0Success"s, false}, {"Locked", false},
+        {"Success", true, P::Success},
+        {"Suc cess", true, P::Success},
+        {" Success ", true, P::Success},
+        {"Success\0junk"s, true, P::Success},
+        {"success", false, P::NotSuccess},
+        {"Success\r\n", false, P::NotSuccess},
+        {"", false, P::Partial},
+        {"Successful", false, P::NotSuccess},
+        {"\0Success"s, false, P::NotSuccess},
+        {"Locked", false, P::NotSuccess},
+        {"Succ", false, P::Partial},
+        {" Su cc", false, P::Partial},
+        {"Succ\0"s, false, P::NotSuccess},
+        {"Sx", false, P::NotSuccess},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(tag::IsWriteSuccess(row.received), row.success) << '"' << row.received << '"';
+        EXPECT_EQ(tag::JudgeWriteAnswer(row.received), row.progress) << '"' << row.received << '"';
     }
 }
 

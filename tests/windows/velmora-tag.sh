@@ -53,6 +53,9 @@ expect 0 "homepage: start.example" /dev/null --port COM7 read
 expect 0 '{"homepage": "start.example", "table_info": "DELETE"}' /dev/null --port COM7 read --json
 expect 0 "written and verified" /dev/null \
     --port COM7 write --homepage http://a,b --table-info T1 --verify
+# The quick end: the same write, each exchange ended by its answer and a 20 ms silence.
+expect 0 "written and verified" /dev/null \
+    --port COM7 write --homepage q --table-info T0 --verify --quick --gap 20
 expect 2 "at most 12" /dev/null --port COM7 write --table-info 1234567890123
 expect 3 "COM50 is not connected to a device" /dev/null --port COM50 read
 
