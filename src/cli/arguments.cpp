@@ -14,10 +14,10 @@ const char* const kUsage =
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
     "[--verify]\n"
     "       velmora-tag [--port COMn] batch FILE.csv [--log results.csv [--resume]]\n"
-    "       --quick [--gap MS] with read, write and batch: an exchange ends once its answer is "
-    "whole\n"
+    "                   [--hands-free [--poll-wait MS] [--no-tag-answer TEXT]]\n"
     "       velmora-tag ports\n"
     "       velmora-tag --help | --version\n"
+    "read, write and batch take --quick [--gap MS]: an exchange ends once its answer is whole.\n"
     "Without --port, the port of the window's last OPEN (port_info.txt in this folder).\n";
 
 namespace {
@@ -29,11 +29,19 @@ struct Option {
 };
 
 constexpr Option kOptions[] = {
-    {"--port", std::nullopt, true},       {"--json", Command::Read, false},
-    {"--homepage", Command::Write, true}, {"--table-info", Command::Write, true},
-    {"--lock", Command::Write, false},    {"--verify", Command::Write, false},
-    {"--log", Command::Batch, true},      {"--resume", Command::Batch, false},
-    {"--quick", std::nullopt, false},     {"--gap", std::nullopt, true},
+    {"--port", std::nullopt, true},
+    {"--json", Command::Read, false},
+    {"--homepage", Command::Write, true},
+    {"--table-info", Command::Write, true},
+    {"--lock", Command::Write, false},
+    {"--verify", Command::Write, false},
+    {"--log", Command::Batch, true},
+    {"--resume", Command::Batch, false},
+    {"--quick", std::nullopt, false},
+    {"--gap", std::nullopt, true},
+    {"--hands-free", Command::Batch, false},
+    {"--poll-wait", Command::Batch, true},
+    {"--no-tag-answer", Command::Batch, true},
 };
 
 // A number of milliseconds from 1 to the answer's second; nothing when `text` is none.
@@ -66,13 +74,17 @@ std::optional<Command> CommandNamed(std::string_view word) {
 // Stores one option's value; why not, when it cannot be taken.
 std::optional<std::string> Store(Arguments& args, std::string_view name, std::string value) {
     std::optional<std::string>* slot = nullptr;
-    if (name == "--gap") {
+    if (name == "--gap" || name == "--poll-wait") {
         const std::optional<unsigned> ms = Milliseconds(value);
         if (!ms) {
             return std::string(name) + " takes milliseconds from 1 to " +
                    std::to_string(tag::kAnswerWaitMs) + ", not '" + value + "'";
         }
-        args.quickGapMs = *ms;
+        if (name == "--gap") {
+            args.quickGapMs = *ms;
+        } else {
+            args.pollWaitMs = *ms;
+        }
         return std::nullopt;
     }
     if (name == "--port") {
@@ -84,6 +96,8 @@ std::optional<std::string> Store(Arguments& args, std::string_view name, std::st
         slot = &args.homepage;
     } else if (name == "--table-info") {
         slot = &args.tableInfo;
+    } else if (name == "--no-tag-answer") {
+        slot = &args.noTagAnswer;
     } else {
         slot = &args.logPath;
     }
@@ -96,10 +110,11 @@ void Set(Arguments& args, std::string_view name) {
         args.quickGapMs = args.quickGapMs.value_or(tag::kQuickGapMs);
         return;
     }
-    bool& flag = name == "--json"     ? args.json
-                 : name == "--lock"   ? args.lock
-                 : name == "--verify" ? args.verify
-                                      : args.resume;
+    bool& flag = name == "--json"         ? args.json
+                 : name == "--lock"       ? args.lock
+                 : name == "--verify"     ? args.verify
+                 : name == "--hands-free" ? args.handsFree
+                                          : args.resume;
     flag = true;
 }
 
@@ -111,6 +126,11 @@ std::optional<std::string> Unpaired(const Arguments& args,
     };
     if (has("--gap") && !has("--quick")) {
         return "--gap sets the quick end's closing silence and needs --quick";
+    }
+    for (const std::string_view name : {"--poll-wait", "--no-tag-answer"}) {
+        if (has(name) && !args.handsFree) {
+            return std::string(name) + " is for the polls of --hands-free";
+        }
     }
     if (args.resume && !args.logPath) {
         return "--resume needs the --log of the batch to resume";
@@ -189,6 +209,9 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     }
     if (std::optional<std::string> why = Unpaired(args, given)) {
         return *why;
+    }
+    if (args.handsFree && args.pollWaitMs == 0) {
+        args.pollWaitMs = tag::kPollWaitMs;
     }
     return args;
 }

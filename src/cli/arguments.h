@@ -23,6 +23,9 @@ struct Arguments {
     // --quick: each exchange ends once its answer is whole, behind a closing silence of this
     // many milliseconds (--gap, or tag::kQuickGapMs).
     std::optional<unsigned> quickGapMs;
+    bool handsFree = false;                  // batch: rows start when a tag is placed
+    unsigned pollWaitMs = 0;                 // --poll-wait: a poll's silence that means no tag
+    std::optional<std::string> noTagAnswer;  // --no-tag-answer: the reader's text for no tag
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).

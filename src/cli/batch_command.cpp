@@ -12,6 +12,7 @@
 // bytes, stops the batch too: every further row would only fail the same way.
 
 #include <algorithm>
+#include <chrono>
 
 #include "cli/batch_file.h"
 #include "cli/batch_log.h"
@@ -91,6 +92,12 @@ Choice AskRow(BatchProgress& progress, std::size_t position, const BatchRow& row
     }
 }
 
+// How a hands-free batch tells that a tag is on the reader.
+struct HandsFree {
+    std::chrono::milliseconds pollWait;
+    std::optional<std::string> noTagAnswer;
+};
+
 // Locking cannot be undone, so the first LOCK row of a run asks once for the whole run.
 bool ConfirmLock(BatchProgress& progress, std::size_t position, const BatchRow& row) {
     std::string answer;
@@ -106,8 +113,8 @@ bool ConfirmLock(BatchProgress& progress, std::size_t position, const BatchRow& 
 class BatchRun {
   public:
     BatchRun(PortSession& session, std::optional<BatchLog>& log, BatchProgress& progress,
-             const std::vector<BatchRow>& rows)
-        : m_session(session), m_log(log), m_progress(progress) {
+             const std::vector<BatchRow>& rows, std::optional<HandsFree> handsFree)
+        : m_session(session), m_log(log), m_progress(progress), m_handsFree(std::move(handsFree)) {
         for (const BatchRow& row : rows) {
             if (m_log && m_log->Of(row).verified) {
                 m_onTags.push_back(&row);
@@ -123,76 +130,162 @@ class BatchRun {
         }
         bool interrupted = history.interrupted;
         for (;;) {
-            const Choice choice = AskRow(m_progress, position, row, interrupted);
-            if (choice == Choice::Stop) {
-                return false;
-            }
-            if (choice == Choice::Skip) {
-                m_progress.Skipped(Named(row) + ": skipped");
-                return Record(row, {}, std::string(kSkipped));
-            }
-            if (choice == Choice::Lost) {
-                if (!SetAside(row)) {
+            std::optional<PortSession::Answer> read;
+            if (m_handsFree && !interrupted) {
+                if (!LockConfirmed(position, row)) {
                     return false;
                 }
-                interrupted = false;
-                continue;
-            }
-            if (row.items.lock && !m_lockConfirmed) {
-                m_lockConfirmed = ConfirmLock(m_progress, position, row);
-                if (!m_lockConfirmed) {
-                    m_progress.Say("locking not confirmed: stopped before " + Named(row));
+                read = AwaitPlacedTag(position, row);
+            } else {
+                const Choice choice = AskRow(m_progress, position, row, interrupted);
+                if (choice == Choice::Stop) {
                     return false;
                 }
+                if (choice == Choice::Skip) {
+                    m_progress.Skipped(Named(row) + ": skipped");
+                    return Record(row, {}, std::string(kSkipped));
+                }
+                if (choice == Choice::Lost) {
+                    if (!SetAside(row)) {
+                        return false;
+                    }
+                    interrupted = false;
+                    continue;
+                }
+                if (!LockConfirmed(position, row)) {
+                    return false;
+                }
+                m_progress.Working(Named(row) + ": reading the tag");
+                read = m_session.Exchange(tag::kReadPayload);
             }
-            m_progress.Working(Named(row) + ": reading the tag");
-            const PortSession::Answer read = m_session.Exchange(tag::kReadPayload);
-            NoteLate(row, read.late);
-            if (read.gone || !read.sent) {
+            if (!read) {
+                return false;  // stopped while waiting for a tag
+            }
+            NoteLate(row, read->late);
+            if (read->gone || !read->sent) {
                 m_progress.Unfinished(Named(row) + ": not done: the tag was not read: " +
-                                      (read.gone ? DescribeDeviceGone(m_session.PortName())
-                                                 : "the frame did not go out whole"));
+                                      (read->gone ? DescribeDeviceGone(m_session.PortName())
+                                                  : "the frame did not go out whole"));
                 m_deviceLost = true;
                 return false;
             }
-            if (read.text.empty()) {
+            if (read->text.empty()) {
                 m_progress.Say(Named(row) + ": no answer to the read: is a tag on the reader?");
                 continue;
             }
             if (platform::InterruptRequested()) {
                 return false;  // asked to stop while only reading: nothing on the tag is changed
             }
-            std::string held = read.text;
-            if (m_session.QuickEnd() && held != ",") {
-                // A quick READ ends at the first pause: a tag that holds something is read again
-                // with the whole second before it is judged, so that a finished tag whose answer
-                // came in two parts is not taken for another one.
-                const PortSession::Answer whole =
-                    m_session.Exchange(tag::kReadPayload, {.fullSecond = true});
-                NoteLate(row, whole.late);
-                if (!whole.text.empty()) {
-                    held = whole.text;
-                }
+            m_tagLeftOn = m_handsFree.has_value();
+            if (const std::optional<bool> done = Judge(row, *read, interrupted)) {
+                return *done;
             }
-            const tag::ReadAnswer onTag = tag::SplitReadAnswer(held);
-            if (interrupted && !row.items.lock && Holds(onTag, row.items)) {
-                WriteReport report;
-                report.readBack = held;
-                return Settle(row, report, std::string(kVerifiedAlready),
-                              ": it was on its tag already; nothing written");
-            }
-            if (const BatchRow* finished = FinishedOn(onTag, row, interrupted)) {
-                m_progress.Say("The tag on the reader holds " + Named(*finished) +
-                               ", which is finished: it is not written again. Place another.");
-                continue;
-            }
-            return Write(row, interrupted ? &onTag : nullptr);
         }
     }
 
     bool Broken() const { return m_logBroken || m_deviceLost; }
 
   private:
+    // What the tag read first decides: whether the row is done with (and the batch goes on), or
+    // nothing, when another tag is wanted.
+    std::optional<bool> Judge(const BatchRow& row, const PortSession::Answer& read,
+                              bool interrupted) {
+        std::string held = read.text;
+        if (m_session.QuickEnd() && held != ",") {
+            // A quick READ ends at the first pause: a tag that holds something is read again with
+            // the whole second before it is judged, so that a finished tag whose answer came in
+            // two parts is not taken for another one.
+            const PortSession::Answer whole =
+                m_session.Exchange(tag::kReadPayload, {.fullSecond = true});
+            NoteLate(row, whole.late);
+            if (!whole.text.empty()) {
+                held = whole.text;
+            }
+        }
+        const tag::ReadAnswer onTag = tag::SplitReadAnswer(held);
+        if (interrupted && !row.items.lock && Holds(onTag, row.items)) {
+            WriteReport report;
+            report.readBack = held;
+            return Settle(row, report, std::string(kVerifiedAlready),
+                          ": it was on its tag already; nothing written");
+        }
+        if (const BatchRow* finished = FinishedOn(onTag, row, interrupted)) {
+            m_progress.Say("The tag on the reader holds " + Named(*finished) +
+                           ", which is finished: it is not written again. " +
+                           (m_handsFree ? "Take it off and place another." : "Place another."));
+            return std::nullopt;
+        }
+        return Write(row, interrupted ? &onTag : nullptr);
+    }
+
+    // Locking cannot be undone: the first LOCK row of a run asks before its tag is touched.
+    bool LockConfirmed(std::size_t position, const BatchRow& row) {
+        if (row.items.lock && !m_lockConfirmed) {
+            m_lockConfirmed = ConfirmLock(m_progress, position, row);
+            if (!m_lockConfirmed) {
+                m_progress.Say("locking not confirmed: stopped before " + Named(row));
+            }
+        }
+        return !row.items.lock || m_lockConfirmed;
+    }
+
+    // Hands-free: polls the reader until the tag that was on it has gone and another is there;
+    // the answer to the poll that found it, or nothing when the operator stopped the batch. A
+    // poll is a READ that the silence of --poll-wait ends, or the reader's own no-tag text.
+    std::optional<PortSession::Answer> AwaitPlacedTag(std::size_t position, const BatchRow& row) {
+        m_progress.Ask(position, Describe(row) +
+                                     (m_tagLeftOn ? ". Take the tag off and place the next"
+                                                  : ". Place the tag") +
+                                     " (q and Enter stop)");
+        bool lateNoted = false;
+        for (;;) {
+            if (StopTyped()) {
+                return std::nullopt;
+            }
+            PortSession::Answer poll =
+                m_session.Exchange(tag::kReadPayload, {.silence = m_handsFree->pollWait});
+            if (!lateNoted && !poll.late.empty()) {
+                NoteLate(row, poll.late + " (the polls may wait too little: --poll-wait)");
+                lateNoted = true;
+            }
+            if (poll.gone || !poll.sent) {
+                return poll;
+            }
+            const bool tag = !poll.text.empty() && (!m_handsFree->noTagAnswer ||
+                                                    tag::WithoutControlCharacters(poll.text) !=
+                                                        *m_handsFree->noTagAnswer);
+            if (!tag) {
+                m_tagLeftOn = false;
+            } else if (!m_tagLeftOn) {
+                return poll;
+            }
+        }
+    }
+
+    // Whether the operator typed q (or pressed Ctrl+C) while no key was asked for.
+    bool StopTyped() {
+        if (platform::InterruptRequested()) {
+            return true;
+        }
+        std::string typed;
+        while (m_keysOpen) {
+            const platform::InputResult got = platform::ReadInputLine(typed, false);
+            if (got == platform::InputResult::Interrupted) {
+                return true;
+            }
+            if (got != platform::InputResult::Line) {
+                // A batch fed from a file or /dev/null runs on without keys.
+                m_keysOpen = got == platform::InputResult::NotYet;
+                return false;
+            }
+            if (typed == "q" || typed == "Q") {
+                return true;
+            }
+            m_progress.Say("'" + typed + "'? The batch goes on by itself: q and Enter stop it.");
+        }
+        return false;
+    }
+
     // The finished row whose items the tag holds. The row's own tag put back holds its items
     // whatever other rows ask for the same: only rows that ask for something else count then.
     const BatchRow* FinishedOn(const tag::ReadAnswer& onTag, const BatchRow& row,
@@ -307,6 +400,11 @@ class BatchRun {
     BatchProgress& m_progress;
     // The rows on their tags, earlier runs' included, in the order they got there.
     std::vector<const BatchRow*> m_onTags;
+    std::optional<HandsFree> m_handsFree;
+    // Hands-free: a tag has been on the reader since the last poll that found none; the next row
+    // waits until it is taken off.
+    bool m_tagLeftOn = false;
+    bool m_keysOpen = true;  // standard input may still bring a q
     bool m_lockConfirmed = false;
     bool m_logBroken = false;
     bool m_deviceLost = false;
@@ -367,7 +465,11 @@ int RunBatch(const Arguments& args) {
         if (log && args.resume) {
             SayWhatIsLeft(progress, *log, rows);
         }
-        BatchRun run(session, log, progress, rows);
+        std::optional<HandsFree> handsFree;
+        if (args.handsFree) {
+            handsFree = HandsFree{std::chrono::milliseconds(args.pollWaitMs), args.noTagAnswer};
+        }
+        BatchRun run(session, log, progress, rows, std::move(handsFree));
         for (std::size_t i = 0; i < rows.size() && !platform::InterruptRequested(); ++i) {
             if (!run.Row(i + 1, rows[i])) {
                 break;

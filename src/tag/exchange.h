@@ -25,6 +25,11 @@ inline constexpr std::uint32_t kQuietGapMs = 100;
 // pause that long in its middle; this is three of them.
 inline constexpr std::uint32_t kQuickGapMs = 50;
 
+// How long a poll for a tag waits for the first byte before it takes silence for "no tag": a
+// reader that answers at once needs about a tenth of a second, and a tag that is there answers the
+// next poll.
+inline constexpr std::uint32_t kPollWaitMs = 250;
+
 using AnswerWait = std::function<void(std::uint32_t ms)>;
 
 // Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut

@@ -415,6 +415,42 @@ TEST_F(ProductionLine, AFinishedTagPutBackKeepsItsTableInfo) {
     EXPECT_EQ(m_line.Reader().Tag().tableInfo, "keep");
 }
 
+// Hands-free: the operator only swaps tags. A tag left on the reader is polled but not written
+// again, a finished tag put back is refused until it is taken off, and q stops the batch while it
+// waits for a tag.
+TEST_F(ProductionLine, HandsFreeWritesEachPlacedTagOnceAndWaitsForItsRemoval) {
+    const Rows rows = Numbered(5, true);
+    WriteFile("tags.csv", Csv(rows));
+    m_line.Reader().RemoveTag();
+    std::vector<std::string> args = Args();
+    args.insert(args.end(), {"--hands-free", "--quick", "--poll-wait", "100"});
+    CliRun run(args, m_folder);
+    ASSERT_TRUE(run.Await("line 2: homepage \"tag-2\" table info \"T-2\". Place the tag"));
+    m_line.PlaceFreshFor(2);
+    ASSERT_TRUE(run.Await("line 2: written and verified"));
+    const std::size_t writes = m_line.WritesSoFar();
+    ASSERT_TRUE(m_line.Reader().WaitForFrames(m_line.Reader().Frames().size() + 5, 5s));
+    EXPECT_EQ(m_line.WritesSoFar(), writes) << "the tag left on the reader was written again";
+    m_line.Remove();
+    m_line.PlaceFreshFor(3);
+    ASSERT_TRUE(run.Await("line 3: written and verified"));
+    m_line.Remove();
+    m_line.Place(0);  // line 2's tag, by mistake
+    ASSERT_TRUE(run.Await("holds line 2, which is finished: it is not written again. Take it off"));
+    m_line.Remove();
+    m_line.PlaceFreshFor(4);
+    ASSERT_TRUE(run.Await("line 4: written and verified"));
+    m_line.Remove();
+    ASSERT_TRUE(run.Await("line 5: homepage"));
+    const std::size_t before = m_line.WritesSoFar();
+    run.Input("q\n");
+    const std::optional<CliRun::Ending> ending = run.Wait();
+    ASSERT_TRUE(ending);
+    EXPECT_EQ(ending->status, 1) << run.Errors();
+    EXPECT_EQ(m_line.WritesSoFar(), before);
+    m_line.ExpectEveryRowOnOneTag(Rows(rows.begin(), rows.begin() + 3), Log());
+}
+
 TEST_F(ProductionLine, ADeviceThatTakesNoBytesStopsTheBatch) {
     WriteFile("tags.csv", Csv(Numbered(3, false)));
     CliRun run(Args(), m_folder);

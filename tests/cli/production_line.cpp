@@ -106,6 +106,21 @@ int TagLine::PlaceFresh() {
     return index;
 }
 
+int TagLine::PlaceFreshFor(int line) {
+    m_line = line;
+    return PlaceFresh();
+}
+
+void TagLine::Remove() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_tags[static_cast<std::size_t>(m_onReader.load())] = m_reader->Tag();
+        m_reader->RemoveTag();
+        m_onReader = -1;
+    }
+    EXPECT_TRUE(m_reader->WaitForFrames(m_reader->Frames().size() + 1, 5s)) << "no poll came";
+}
+
 TagLine::Ended TagLine::Serve(CliRun& run, const std::function<bool()>& stop, int most) {
     for (int asked = 0;; ++asked) {
         const std::optional<std::string> question = run.AwaitQuestion(stop);

@@ -57,6 +57,10 @@ class TagLine {
     void Place(int index);
     int PlaceFresh();
     int OnReader() const { return m_onReader; }
+    // Hands-free: a fresh tag for the row on `line`, whose frames then count for it; and the tag
+    // taken off, returning once a poll has found the reader empty.
+    int PlaceFreshFor(int line);
+    void Remove();
 
     // What the operator does at the next "Place the tag" question instead of placing a fresh
     // tag: put tag `index` back (a finished tag, by mistake).

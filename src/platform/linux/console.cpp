@@ -81,7 +81,7 @@ void DiscardTypedAhead() {
     }
 }
 
-InputResult ReadInputLine(std::string& line) {
+InputResult ReadInputLine(std::string& line, bool wait) {
     for (;;) {
         if (g_interrupted.load() != 0) {
             return InputResult::Interrupted;
@@ -93,12 +93,16 @@ InputResult ReadInputLine(std::string& line) {
             return InputResult::End;
         }
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_wakeRead, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        const int ready = ::poll(fds, 2, wait ? -1 : 0);
+        if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
             g_inputEnded = true;
             continue;
+        }
+        if (ready == 0) {
+            return InputResult::NotYet;
         }
         if (fds[0].revents == 0) {
             continue;  // the wake pipe: the interrupt test above answers it

@@ -120,7 +120,7 @@ void DiscardTypedAhead() {
     state.lines = InputLines();
 }
 
-InputResult ReadInputLine(std::string& line) {
+InputResult ReadInputLine(std::string& line, bool wait) {
     InputState& input = Input();
     for (;;) {
         if (g_interrupted.load()) {
@@ -136,7 +136,10 @@ InputResult ReadInputLine(std::string& line) {
             }
         }
         const HANDLE waits[2] = {input.arrived.get(), g_interruptEvent};
-        WaitForMultipleObjects(g_interruptEvent != nullptr ? 2 : 1, waits, FALSE, INFINITE);
+        if (WaitForMultipleObjects(g_interruptEvent != nullptr ? 2 : 1, waits, FALSE,
+                                   wait ? INFINITE : 0) == WAIT_TIMEOUT) {
+            return InputResult::NotYet;
+        }
     }
 }
 
