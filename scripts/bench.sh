@@ -3,7 +3,8 @@
 # The figures and how to read them: bench/README.md.
 #
 #   scripts/bench.sh                      every benchmark, the soak for 3 minutes
-#   scripts/bench.sh NAME [ARGS...]       those whose names contain NAME ("soak 30": half an hour)
+#   scripts/bench.sh NAME [ARGS...]       those whose names contain NAME ("soak 30": half an hour;
+#                                         VELMORA_BENCH_ROWS=20 ... batch: 20 batch rows, not 200)
 #   --accessibility                       under Xvfb with a session and an accessibility bus, the
 #                                         accessibility bridge on (QT_LINUX_ACCESSIBILITY_ALWAYS_ON)
 #   --heaptrack FILE                      with heaptrack's heap profile written to FILE.zst
