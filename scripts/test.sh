@@ -10,7 +10,7 @@ mode=${1:-plain}
 opts=()
 case "$mode" in
     plain) dir=build/test ;;
-    --asan) dir=build/asan; opts=(-DVELMORA_SANITIZE=address) ;;
+    --asan) dir=build/asan; opts=(-DVELMORA_SANITIZE=address -DVELMORA_BUILD_BENCH=OFF) ;;
     --tsan) dir=build/tsan; opts=(-DVELMORA_SANITIZE=thread -DVELMORA_WITH_GUI=OFF -DVELMORA_BUILD_BENCH=OFF) ;;
     *) echo "usage: scripts/test.sh [--asan|--tsan]" >&2; exit 2 ;;
 esac
