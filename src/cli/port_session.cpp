@@ -39,7 +39,7 @@ PortSession::Answer PortSession::Exchange(std::string_view payload, Wait wait) {
     const bool quick = m_quickGap && !wait.fullSecond;
     // The last answer's closing silence has already been the gap, unless something came since.
     if (!(quick && m_endedQuiet && m_received.empty())) {
-        Collect(std::chrono::milliseconds(tag::kQuietGapMs), true);
+        AwaitQuiet(std::chrono::milliseconds(tag::kQuietGapMs));
     }
     m_endedQuiet = false;
     std::string late = std::exchange(m_received, {});
@@ -116,7 +116,7 @@ void PortSession::AwaitAnswer(std::chrono::milliseconds most, bool read, Wait wa
     }
 }
 
-void PortSession::Collect(std::chrono::milliseconds span, bool restart) {
+void PortSession::AwaitQuiet(std::chrono::milliseconds span) {
     const auto start = std::chrono::steady_clock::now();
     const auto most = start + std::chrono::milliseconds(tag::kAnswerWaitMs);
     auto deadline = start + span;
@@ -128,7 +128,7 @@ void PortSession::Collect(std::chrono::milliseconds span, bool restart) {
         }
         const std::size_t before = m_received.size();
         AppendWaitingBytes(m_comm.m_rxQueue, m_received);
-        if (restart && m_received.size() != before) {
+        if (m_received.size() != before) {
             deadline = std::min(std::chrono::steady_clock::now() + span, most);
         }
     }

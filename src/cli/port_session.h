@@ -68,9 +68,9 @@ class PortSession : private platform::WindowPoster {
 
   private:
     void Post(platform::WindowHandle window, std::uint32_t message) override;
-    // Collects what arrives into m_received until `span` has passed; with `restart`, every
-    // arrival starts the span again, within a second in all.
-    void Collect(std::chrono::milliseconds span, bool restart);
+    // Collects what arrives into m_received until the line has been quiet for `span`, within a
+    // second in all.
+    void AwaitQuiet(std::chrono::milliseconds span);
     // Collects the answer to the frame just sent, for at most `most`, and notes in m_endedQuiet
     // whether it ended on the quick end's closing silence.
     void AwaitAnswer(std::chrono::milliseconds most, bool read, Wait wait);

@@ -87,11 +87,6 @@ void SimTagReader::RemoveTag() {
     m_tagPresent = false;
 }
 
-bool SimTagReader::TagPresent() const {
-    std::lock_guard lock(m_mutex);
-    return m_tagPresent;
-}
-
 std::vector<SimTagReader::Frame> SimTagReader::Frames() const {
     std::lock_guard lock(m_mutex);
     return m_frames;

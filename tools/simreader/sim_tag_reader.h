@@ -83,7 +83,6 @@ class SimTagReader {
     // Takes the tag off: until one is placed the reader answers no frame, and a command changes
     // nothing.
     void RemoveTag();
-    bool TagPresent() const;
 
     std::vector<Frame> Frames() const;
     // Every byte received, frames and noise, in arrival order.
