@@ -10,10 +10,7 @@
 #include "platform/gui/app.h"
 #include "platform/gui/qt/native.h"
 #include "res/resource.h"
-#include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
-
-std::string g_strReceived;
 
 namespace {
 
