@@ -49,8 +49,10 @@ PortSession::Answer PortSession::Exchange(std::string_view payload, Wait wait) {
     const tag::ByteWriter write = [this](const void* data, std::int32_t count) {
         return m_comm.WriteComm(data, count);
     };
-    const bool sent =
-        tag::Exchange(write, payload, m_comm.m_bConnected.load() != 0, [&](std::uint32_t ms) {
+    const bool sent = tag::Exchange(
+        [&](std::string_view frame) { return tag::SendFrame(write, frame); }, payload,
+        m_comm.m_bConnected.load() != 0,
+        [&](std::uint32_t ms) {
             AwaitAnswer(std::chrono::milliseconds(ms), payload == tag::kReadPayload, wait);
         });
     return Answer{sent, std::exchange(m_received, {}), DeviceGone(), std::move(late)};

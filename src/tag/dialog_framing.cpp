@@ -5,16 +5,10 @@
 #include "tag/received_text.h"
 #include "ui/mirovan_dlg.h"
 
-tag::ByteWriter CMirovanDlg::PortWriter() {
-    return [this](const void* data, std::int32_t count) { return m_comm.WriteComm(data, count); };
-}
-
-bool CMirovanDlg::SendHexBytes(const std::string& text) {
-    return tag::SendHexBytes(PortWriter(), text);
-}
-
-bool CMirovanDlg::SendFrame(const std::string& payload) {
-    return tag::SendFrame(PortWriter(), payload);
+bool CMirovanDlg::SendFrame(std::string_view payload) {
+    return tag::SendFrame(
+        [this](const void* data, std::int32_t count) { return m_comm.WriteComm(data, count); },
+        payload);
 }
 
 void CMirovanDlg::WaitPumping(std::uint32_t ms) {

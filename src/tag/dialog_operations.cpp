@@ -9,8 +9,8 @@
 #include "ui/mirovan_dlg.h"
 
 bool CMirovanDlg::Exchange(std::string_view payload) {
-    return tag::Exchange(PortWriter(), payload, m_comm.m_bConnected != 0,
-                         [this](std::uint32_t ms) { WaitPumping(ms); });
+    return tag::Exchange([this](std::string_view frame) { return SendFrame(frame); }, payload,
+                         m_comm.m_bConnected != 0, [this](std::uint32_t ms) { WaitPumping(ms); });
 }
 
 bool CMirovanDlg::WriteItem(std::string_view payload) {

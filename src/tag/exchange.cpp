@@ -2,9 +2,9 @@
 
 namespace tag {
 
-bool Exchange(const ByteWriter& write, std::string_view payload, bool portOpen,
+bool Exchange(const FrameSender& send, std::string_view payload, bool portOpen,
               const AnswerWait& wait) {
-    const bool sent = SendFrame(write, payload);
+    const bool sent = send(payload);
     if (sent || !portOpen) {
         wait(kAnswerWaitMs);
     }

@@ -31,11 +31,13 @@ inline constexpr std::uint32_t kQuickGapMs = 50;
 inline constexpr std::uint32_t kPollWaitMs = 250;
 
 using AnswerWait = std::function<void(std::uint32_t ms)>;
+// Sends one frame (SendFrame, through the caller's port) and tells whether it went out whole.
+using FrameSender = std::function<bool(std::string_view payload)>;
 
 // Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut
 // short gets no answer, so there is no second to wait. A closed port sends nothing, and the wait
 // still keeps its full second.
-bool Exchange(const ByteWriter& write, std::string_view payload, bool portOpen,
+bool Exchange(const FrameSender& send, std::string_view payload, bool portOpen,
               const AnswerWait& wait);
 
 }  // namespace tag

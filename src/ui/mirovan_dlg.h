@@ -7,12 +7,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "comm/comm_channel.h"
 #include "platform/gui/controls.h"
 #include "platform/gui/dialog.h"
 #include "platform/gui/graphics.h"
-#include "tag/commands.h"
 
 class CMirovanDlg : public platform::Dialog {
   public:
@@ -37,9 +37,8 @@ class CMirovanDlg : public platform::Dialog {
     std::intptr_t OnDeviceGone(std::uintptr_t wParam, std::intptr_t lParam);
     void OnEndSession(bool bEnding);
 
-    // Tag protocol. The senders tell whether every byte went out.
-    bool SendHexBytes(const std::string& text);
-    bool SendFrame(const std::string& payload);
+    // Tag protocol. Every exchange's frame goes out here; true when every byte of it did.
+    bool SendFrame(std::string_view payload);
     void WaitPumping(std::uint32_t ms);
     std::intptr_t OnRxNotify(std::uintptr_t wParam, std::intptr_t lParam);
     void OnBnClickedRead();
@@ -102,7 +101,6 @@ class CMirovanDlg : public platform::Dialog {
     void FollowPortState();
     // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.
     void PresetTableInfo(const char* tableInfo);
-    tag::ByteWriter PortWriter();
     // One command and its answer in g_strReceived; false when the frame did not go out whole.
     bool Exchange(std::string_view payload);
     // One write command; true when the device answered "Success".

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "simreader/reply.h"
 #include "support/wait_until.h"
+#include "tag/commands.h"
 #include "tag/received_text.h"
 
 namespace {
@@ -22,6 +23,12 @@ using testsupport::Frame;
 class TagOperationsTest : public testsupport::OpenPortDialogTest {
   protected:
     std::string Shown(int id) const { return Edit(id)->text().toStdString(); }
+    // The frame's own bytes go out as hex text through the dialog's channel.
+    void SendHexBytes(const std::string& text) {
+        tag::SendHexBytes(
+            [this](const void* data, std::int32_t n) { return m_dlg->m_comm.WriteComm(data, n); },
+            text);
+    }
 };
 
 // How an answer splits is the text tests' business; these rows follow it through the wire, the
@@ -225,7 +232,7 @@ TEST_F(TagOperationsTest, HexBytesGoOutInWritesOfAtMostEight) {
     std::size_t expectedBytes = 0;
     for (const Row row : {Row{14, 1}, Row{16, 1}, Row{32, 2}, Row{34, 3}, Row{0, 0}}) {
         const std::uint64_t before = platform::SerialCalls().writes;
-        m_dlg->SendHexBytes(std::string(row.digits, '7'));
+        SendHexBytes(std::string(row.digits, '7'));
         EXPECT_EQ(platform::SerialCalls().writes - before, row.writes) << row.digits;
         expectedBytes += row.digits / 2;
     }
@@ -239,7 +246,7 @@ TEST_F(TagOperationsTest, HexBytesGoOutInWritesOfAtMostEight) {
 TEST_F(TagOperationsTest, ClosedPortSendsNothingAndStillWaits) {
     Click(IDC_BTN_CLOSE);
     m_dlg->SendFrame("R");
-    m_dlg->SendHexBytes("0102030405060708090A");
+    SendHexBytes("0102030405060708090A");
     EXPECT_FALSE(m_reader->WaitForFrames(1, 50ms));
     EXPECT_TRUE(m_reader->Received().empty());
 }
