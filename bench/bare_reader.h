@@ -11,8 +11,8 @@
 #include <span>
 #include <thread>
 
+#include "platform/linux/unique_fd.h"
 #include "simreader/pseudo_terminal.h"
-#include "simreader/unique_fd.h"
 
 namespace bench {
 

@@ -16,9 +16,9 @@
 
 #include "comm/comm_channel.h"
 #include "harness.h"
+#include "platform/linux/unique_fd.h"
 #include "platform/serial_device.h"
 #include "simreader/pseudo_terminal.h"
-#include "simreader/unique_fd.h"
 #include "support/process_counts.h"
 
 namespace bench {

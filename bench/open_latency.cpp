@@ -16,8 +16,8 @@
 
 #include "comm/comm_channel.h"
 #include "harness.h"
+#include "platform/linux/unique_fd.h"
 #include "simreader/pseudo_terminal.h"
-#include "simreader/unique_fd.h"
 
 namespace bench {
 namespace {

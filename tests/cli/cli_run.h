@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "simreader/unique_fd.h"
+#include "platform/linux/unique_fd.h"
 
 namespace clitest {
 

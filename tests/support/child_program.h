@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "simreader/unique_fd.h"
+#include "platform/linux/unique_fd.h"
 
 namespace testsupport {
 

@@ -24,9 +24,9 @@
 #include <string_view>
 
 #include "platform/linux/device_map.h"
+#include "platform/linux/unique_fd.h"
 #include "simreader/sim_tag_reader.h"
 #include "simreader/stale_links.h"
-#include "simreader/unique_fd.h"
 
 namespace {
 

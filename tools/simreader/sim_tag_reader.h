@@ -31,11 +31,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/unique_fd.h"
 #include "simreader/frame_splitter.h"
 #include "simreader/pseudo_terminal.h"
 #include "simreader/reply.h"
 #include "simreader/tag_device.h"
-#include "simreader/unique_fd.h"
 
 namespace sim {
 

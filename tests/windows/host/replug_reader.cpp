@@ -24,8 +24,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/linux/unique_fd.h"
 #include "simreader/sim_tag_reader.h"
-#include "simreader/unique_fd.h"
 
 namespace {
 
