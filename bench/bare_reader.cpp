@@ -14,15 +14,15 @@ namespace bench {
 namespace {
 
 // The terminal's device opened raw, as the channel opens a port.
-sim::UniqueFd OpenRaw(const sim::PseudoTerminal& pty) {
+platform::UniqueFd OpenRaw(const sim::PseudoTerminal& pty) {
     const std::string& path = pty.DevicePath();
-    sim::UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios t{};
-    if (fd.Get() < 0 || ::tcgetattr(fd.Get(), &t) != 0) {
+    if (fd.get() < 0 || ::tcgetattr(fd.get(), &t) != 0) {
         throw std::system_error(errno, std::generic_category(), "open " + path);
     }
     ::cfmakeraw(&t);
-    ::tcsetattr(fd.Get(), TCSANOW, &t);
+    ::tcsetattr(fd.get(), TCSANOW, &t);
     return fd;
 }
 
@@ -36,13 +36,13 @@ BareReader::BareReader(const sim::PseudoTerminal& pty, std::size_t chunk, OnByte
 
 BareReader::~BareReader() {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_stop.Get(), &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(m_stop.get(), &one, sizeof one);
     m_thread.join();
 }
 
 void BareReader::Run(std::size_t chunk) {
     std::vector<std::uint8_t> buffer(chunk);
-    pollfd fds[2]{{m_fd.Get(), POLLIN, 0}, {m_stop.Get(), POLLIN, 0}};
+    pollfd fds[2]{{m_fd.get(), POLLIN, 0}, {m_stop.get(), POLLIN, 0}};
     for (;;) {
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR) {
@@ -53,7 +53,7 @@ void BareReader::Run(std::size_t chunk) {
         if ((fds[1].revents & POLLIN) != 0 || (fds[0].revents & (POLLHUP | POLLERR)) != 0) {
             return;
         }
-        const ssize_t n = ::read(m_fd.Get(), buffer.data(), buffer.size());
+        const ssize_t n = ::read(m_fd.get(), buffer.data(), buffer.size());
         if (n > 0) {
             m_onBytes(std::span(buffer.data(), static_cast<std::size_t>(n)));
         }

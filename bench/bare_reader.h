@@ -30,8 +30,8 @@ class BareReader {
   private:
     void Run(std::size_t chunk);
 
-    sim::UniqueFd m_fd;
-    sim::UniqueFd m_stop;
+    platform::UniqueFd m_fd;
+    platform::UniqueFd m_stop;
     OnBytes m_onBytes;
     std::thread m_thread;  // last: starts after everything it uses exists
 };

@@ -54,10 +54,10 @@ double CloseChannel(CCommChannel& channel) {
 }
 
 double WakeAndJoin() {
-    sim::UniqueFd wake(::eventfd(0, EFD_CLOEXEC));
+    platform::UniqueFd wake(::eventfd(0, EFD_CLOEXEC));
     std::atomic<bool> waiting{false};
     std::thread sleeper([&] {
-        pollfd p{wake.Get(), POLLIN, 0};
+        pollfd p{wake.get(), POLLIN, 0};
         waiting.store(true);
         while (::poll(&p, 1, -1) < 0) {
         }
@@ -68,7 +68,7 @@ double WakeAndJoin() {
     std::this_thread::sleep_for(kSettle);
     const Clock::time_point start = Clock::now();
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wake.Get(), &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(wake.get(), &one, sizeof one);
     sleeper.join();
     return Micros(Clock::now() - start);
 }

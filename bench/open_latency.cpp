@@ -36,15 +36,15 @@ double OpenChannel(CCommChannel& channel) {
 
 double OpenByHand(const std::string& device) {
     const Clock::time_point start = Clock::now();
-    const sim::UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    const platform::UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios t{};
-    if (fd.Get() < 0 || ::tcgetattr(fd.Get(), &t) != 0 ||
-        ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd.Get(), TIOCEXCL) != 0) {
+    if (fd.get() < 0 || ::tcgetattr(fd.get(), &t) != 0 ||
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd.get(), TIOCEXCL) != 0) {
         throw std::runtime_error("the floor could not open " + device);
     }
     cfmakeraw(&t);
-    ::tcsetattr(fd.Get(), TCSANOW, &t);
-    ::ioctl(fd.Get(), TIOCNXCL);
+    ::tcsetattr(fd.get(), TCSANOW, &t);
+    ::ioctl(fd.get(), TIOCNXCL);
     return Micros(Clock::now() - start);
 }
 

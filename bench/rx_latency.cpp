@@ -47,23 +47,23 @@ class BareLoop {
         : m_readDone(::eventfd(0, EFD_CLOEXEC)), m_reader(far, 64, [this](auto) {
               m_readAt.store(Clock::now(), std::memory_order_release);
               const std::uint64_t one = 1;
-              [[maybe_unused]] const ssize_t n = ::write(m_readDone.Get(), &one, sizeof one);
+              [[maybe_unused]] const ssize_t n = ::write(m_readDone.get(), &one, sizeof one);
           }) {}
 
     double Sample(sim::PseudoTerminal& far, std::uint8_t byte) {
         const Clock::time_point sent = Clock::now();
         far.WriteAll(std::span(&byte, 1));
-        pollfd p{m_readDone.Get(), POLLIN, 0};
+        pollfd p{m_readDone.get(), POLLIN, 0};
         if (::poll(&p, 1, 5000) != 1) {
             throw std::runtime_error("a byte did not reach the bare loop");
         }
         std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_readDone.Get(), &count, sizeof count);
+        [[maybe_unused]] const ssize_t n = ::read(m_readDone.get(), &count, sizeof count);
         return Micros(m_readAt.load(std::memory_order_acquire) - sent);
     }
 
   private:
-    sim::UniqueFd m_readDone;
+    platform::UniqueFd m_readDone;
     std::atomic<Clock::time_point> m_readAt{};
     BareReader m_reader;  // last: its thread uses the members above
 };

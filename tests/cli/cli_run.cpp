@@ -60,12 +60,12 @@ CliRun::CliRun(const std::vector<std::string>& args, const std::filesystem::path
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
         throw std::system_error(errno, std::generic_category(), "pipe2");
     }
-    m_in = sim::UniqueFd(in[1]);
-    m_outPipe = sim::UniqueFd(out[0]);
-    m_errPipe = sim::UniqueFd(err[0]);
-    const sim::UniqueFd inRead(in[0]);
-    const sim::UniqueFd outWrite(out[1]);
-    const sim::UniqueFd errWrite(err[1]);
+    m_in = platform::UniqueFd(in[1]);
+    m_outPipe = platform::UniqueFd(out[0]);
+    m_errPipe = platform::UniqueFd(err[0]);
+    const platform::UniqueFd inRead(in[0]);
+    const platform::UniqueFd outWrite(out[1]);
+    const platform::UniqueFd errWrite(err[1]);
     // Only our ends read without blocking; the program gets ordinary descriptors.
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
     ::fcntl(err[0], F_SETFL, O_NONBLOCK);
@@ -90,7 +90,7 @@ CliRun::~CliRun() {
 
 void CliRun::Input(std::string_view text) {
     while (!text.empty()) {
-        const ssize_t n = ::write(m_in.Get(), text.data(), text.size());
+        const ssize_t n = ::write(m_in.get(), text.data(), text.size());
         if (n <= 0) {
             return;
         }
@@ -99,7 +99,7 @@ void CliRun::Input(std::string_view text) {
 }
 
 void CliRun::CloseInput() {
-    m_in.Reset();
+    m_in.reset();
 }
 
 void CliRun::Signal(int signal) const {
@@ -114,8 +114,8 @@ void CliRun::LimitFileSize(std::uint64_t bytes) const {
 }
 
 void CliRun::Collect() {
-    AppendAvailable(m_outPipe.Get(), m_out);
-    AppendAvailable(m_errPipe.Get(), m_err);
+    AppendAvailable(m_outPipe.get(), m_out);
+    AppendAvailable(m_errPipe.get(), m_err);
 }
 
 bool CliRun::Await(std::string_view text, std::chrono::milliseconds timeout) {

@@ -64,9 +64,9 @@ class CliRun {
     void Collect();
 
     pid_t m_pid = -1;
-    sim::UniqueFd m_in;
-    sim::UniqueFd m_outPipe;
-    sim::UniqueFd m_errPipe;
+    platform::UniqueFd m_in;
+    platform::UniqueFd m_outPipe;
+    platform::UniqueFd m_errPipe;
     std::string m_out;
     std::string m_err;
     std::size_t m_searchFrom = 0;

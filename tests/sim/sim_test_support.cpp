@@ -41,22 +41,22 @@ std::filesystem::path SimReaderTest::MapFolder() const {
 
 FarSide::FarSide(const std::string& devicePath)
     : m_fd(::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
-    if (m_fd.Get() < 0) {
+    if (m_fd.get() < 0) {
         throw std::system_error(errno, std::generic_category(), devicePath);
     }
     termios t{};
-    tcgetattr(m_fd.Get(), &t);
+    tcgetattr(m_fd.get(), &t);
     cfmakeraw(&t);
-    tcsetattr(m_fd.Get(), TCSANOW, &t);
+    tcsetattr(m_fd.get(), TCSANOW, &t);
 }
 
 void FarSide::Send(std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd.Get(), bytes.data(), bytes.size());
+        const ssize_t n = ::write(m_fd.get(), bytes.data(), bytes.size());
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
         } else if (n < 0 && errno == EAGAIN) {
-            pollfd p{m_fd.Get(), POLLOUT, 0};
+            pollfd p{m_fd.get(), POLLOUT, 0};
             ::poll(&p, 1, 100);
         } else if (!(n < 0 && errno == EINTR)) {
             throw std::system_error(errno, std::generic_category(), "write to the pty");
@@ -74,12 +74,12 @@ std::vector<FarSide::Chunk> FarSide::ReadChunks(std::size_t count,
         if (left.count() <= 0) {
             break;
         }
-        pollfd p{m_fd.Get(), POLLIN, 0};
+        pollfd p{m_fd.get(), POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
             continue;
         }
         char buffer[65536];
-        const ssize_t n = ::read(m_fd.Get(), buffer, std::min(sizeof buffer, count - total));
+        const ssize_t n = ::read(m_fd.get(), buffer, std::min(sizeof buffer, count - total));
         if (n > 0) {
             chunks.push_back({std::string(buffer, static_cast<std::size_t>(n)), Clock::now()});
             total += static_cast<std::size_t>(n);

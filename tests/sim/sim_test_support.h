@@ -53,7 +53,7 @@ class FarSide {
     bool HungUp() const { return m_hungUp; }
 
   private:
-    sim::UniqueFd m_fd;
+    platform::UniqueFd m_fd;
     bool m_hungUp = false;
 };
 

@@ -23,12 +23,12 @@ ChildProgram::ChildProgram(const std::vector<std::string>& argv) {
     }
     // Only our end reads without blocking; the program keeps an ordinary stdout.
     ::fcntl(out[0], F_SETFL, O_NONBLOCK);
-    m_in = sim::UniqueFd(in[1]);
-    m_out = sim::UniqueFd(out[0]);
-    m_err = sim::UniqueFd(err[0]);
-    const sim::UniqueFd inRead(in[0]);
-    const sim::UniqueFd outWrite(out[1]);
-    const sim::UniqueFd errWrite(err[1]);
+    m_in = platform::UniqueFd(in[1]);
+    m_out = platform::UniqueFd(out[0]);
+    m_err = platform::UniqueFd(err[0]);
+    const platform::UniqueFd inRead(in[0]);
+    const platform::UniqueFd outWrite(out[1]);
+    const platform::UniqueFd errWrite(err[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
@@ -45,7 +45,7 @@ ChildProgram::~ChildProgram() {
 }
 
 void ChildProgram::Input(std::string_view text) {
-    const ssize_t n = ::write(m_in.Get(), text.data(), text.size());
+    const ssize_t n = ::write(m_in.get(), text.data(), text.size());
     if (n != static_cast<ssize_t>(text.size())) {
         throw std::system_error(errno, std::generic_category(), "write to the program");
     }
@@ -55,7 +55,7 @@ std::optional<std::string> ChildProgram::ReadLine(std::chrono::milliseconds time
     const bool complete = WaitUntil(
         [&] {
             char buffer[256];
-            const ssize_t n = ::read(m_out.Get(), buffer, sizeof buffer);
+            const ssize_t n = ::read(m_out.get(), buffer, sizeof buffer);
             if (n > 0) {
                 m_pending.append(buffer, static_cast<std::size_t>(n));
             }
@@ -88,7 +88,7 @@ std::string ChildProgram::Errors() const {
     std::string text;
     char buffer[256];
     ssize_t n;
-    while ((n = ::read(m_err.Get(), buffer, sizeof buffer)) > 0) {
+    while ((n = ::read(m_err.get(), buffer, sizeof buffer)) > 0) {
         text.append(buffer, static_cast<std::size_t>(n));
     }
     return text;

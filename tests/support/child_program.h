@@ -33,9 +33,9 @@ class ChildProgram {
 
   private:
     pid_t m_pid = -1;
-    sim::UniqueFd m_in;
-    sim::UniqueFd m_out;
-    sim::UniqueFd m_err;
+    platform::UniqueFd m_in;
+    platform::UniqueFd m_out;
+    platform::UniqueFd m_err;
     std::string m_pending;
 };
 

@@ -203,8 +203,8 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    const sim::UniqueFd signals(::signalfd(-1, &stopSignals, SFD_CLOEXEC));
-    if (signals.Get() < 0) {
+    const platform::UniqueFd signals(::signalfd(-1, &stopSignals, SFD_CLOEXEC));
+    if (signals.get() < 0) {
         std::perror("velmora-simreader: signalfd");
         return 1;
     }
@@ -231,13 +231,13 @@ int main(int argc, char** argv) {
         std::string pending;
         bool typing = true;
         for (;;) {
-            pollfd fds[2] = {{signals.Get(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            pollfd fds[2] = {{signals.get(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
             if (::poll(fds, typing ? 2 : 1, -1) < 0 && errno != EINTR) {
                 break;
             }
             if (fds[0].revents != 0) {
                 signalfd_siginfo info{};
-                if (::read(signals.Get(), &info, sizeof info) > 0) {
+                if (::read(signals.get(), &info, sizeof info) > 0) {
                     break;
                 }
             }

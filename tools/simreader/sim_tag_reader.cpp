@@ -30,10 +30,10 @@ SimTagReader::SimTagReader(Options options)
       m_log(std::move(options.log)),
       m_tag(std::move(options.tag)),
       m_tagPresent(options.tagPresent) {
-    if (m_wake.Get() < 0) {
+    if (m_wake.get() < 0) {
         throw std::system_error(errno, std::generic_category(), "eventfd");
     }
-    if (m_timer.Get() < 0) {
+    if (m_timer.get() < 0) {
         throw std::system_error(errno, std::generic_category(), "timerfd_create");
     }
     if (!options.portName.empty()) {
@@ -130,7 +130,7 @@ void SimTagReader::SetDeaf(bool deaf) {
 void SimTagReader::Signal() {
     const std::uint64_t one = 1;
     // Cannot fail short of 2^64 - 1 pending signals.
-    [[maybe_unused]] const ssize_t n = ::write(m_wake.Get(), &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(m_wake.get(), &one, sizeof one);
 }
 
 void SimTagReader::Serve() {
@@ -141,7 +141,7 @@ void SimTagReader::Serve() {
         const short listen = m_deaf.load(std::memory_order_acquire) ? 0 : POLLIN;
         const short masterEvents = m_waitingForRoom ? listen | POLLOUT : listen;
         std::array<pollfd, 3> fds{
-            {{m_wake.Get(), POLLIN, 0}, {m_timer.Get(), POLLIN, 0}, {master, masterEvents, 0}}};
+            {{m_wake.get(), POLLIN, 0}, {m_timer.get(), POLLIN, 0}, {master, masterEvents, 0}}};
         // Due times go to a timer descriptor, not to poll's time-out: the kernel lets a poll
         // time-out run 0.1 % late, and a late answer scripted for 990 ms must not land at 991.
         ArmTimer();
@@ -156,7 +156,7 @@ void SimTagReader::Serve() {
         }
         if (fds[0].revents & POLLIN) {
             std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t n = ::read(m_wake.Get(), &count, sizeof count);
+            [[maybe_unused]] const ssize_t n = ::read(m_wake.get(), &count, sizeof count);
             if (m_stop.load(std::memory_order_acquire)) {
                 return;
             }
@@ -344,7 +344,7 @@ void SimTagReader::ArmTimer() {
     itimerspec when{};
     when.it_value = {static_cast<time_t>(seconds.count()),
                      static_cast<long>(std::chrono::nanoseconds(since - seconds).count())};
-    ::timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &when, nullptr);
+    ::timerfd_settime(m_timer.get(), TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 }  // namespace sim

@@ -119,8 +119,8 @@ class SimTagReader {
     void ArmTimer();
 
     PseudoTerminal m_terminal;
-    UniqueFd m_wake;
-    UniqueFd m_timer;
+    platform::UniqueFd m_wake;
+    platform::UniqueFd m_timer;
     std::function<void(std::string_view, std::string_view)> m_log;
 
     mutable std::mutex m_mutex;

@@ -38,6 +38,7 @@
 
 #include "platform/linux/device_map.h"
 #include "platform/linux/device_users.h"
+#include "platform/linux/unique_fd.h"
 #include "platform/serial_call_count.h"
 #include "platform/serial_device.h"
 
@@ -46,24 +47,6 @@ namespace {
 
 using calls::CountCall;
 using calls::g_calls;
-
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() {
-        if (m_fd >= 0) {
-            CountCall();
-            ::close(m_fd);
-        }
-    }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&&) = delete;
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-
-  private:
-    int m_fd;
-};
 
 struct Speed {
     std::uint32_t baud;
@@ -191,6 +174,9 @@ struct SerialPort::Device {
     ~Device() {
         CountCall();
         ::ioctl(fd.get(), TIOCNXCL);
+        // The two descriptors close as the members go: calls on the port like any other.
+        CountCall();
+        CountCall();
     }
 
     // Writes what it can without waiting.

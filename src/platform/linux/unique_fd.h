@@ -1,21 +1,20 @@
 #pragma once
-// Owns one file descriptor and closes it once.
+// Linux only. Owns one file descriptor and closes it once; -1 is empty.
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace sim {
+namespace platform {
 
 class UniqueFd {
   public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { Reset(); }
+    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
     UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
         if (this != &other) {
-            Reset();
+            reset();
             m_fd = std::exchange(other.m_fd, -1);
         }
         return *this;
@@ -23,8 +22,9 @@ class UniqueFd {
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
-    int Get() const { return m_fd; }
-    void Reset() {
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    void reset() {
         if (m_fd >= 0) {
             ::close(m_fd);
             m_fd = -1;
@@ -32,7 +32,7 @@ class UniqueFd {
     }
 
   private:
-    int m_fd = -1;
+    int m_fd;
 };
 
-}  // namespace sim
+}  // namespace platform

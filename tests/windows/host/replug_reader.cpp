@@ -39,12 +39,12 @@ void LinkTo(const fs::path& link, const std::string& device) {
     fs::rename(fresh, link);
 }
 
-sim::UniqueFd OpenFifo(const fs::path& path) {
+platform::UniqueFd OpenFifo(const fs::path& path) {
     if (::mkfifo(path.c_str(), 0600) != 0 && errno != EEXIST) {
         throw std::system_error(errno, std::generic_category(), "mkfifo " + path.string());
     }
-    sim::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (fd.Get() < 0) {
+    platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0) {
         throw std::system_error(errno, std::generic_category(), "open " + path.string());
     }
     return fd;
@@ -115,12 +115,12 @@ int main(int argc, char** argv) {
     try {
         const fs::path control = argv[2];
         fs::create_directories(control);
-        const sim::UniqueFd commands = OpenFifo(control / "commands");
-        const sim::UniqueFd answers = OpenFifo(control / "answers");
+        const platform::UniqueFd commands = OpenFifo(control / "commands");
+        const platform::UniqueFd answers = OpenFifo(control / "answers");
         Replug replug(argv[1]);
-        while (const std::optional<std::string> command = ReadLine(commands.Get())) {
+        while (const std::optional<std::string> command = ReadLine(commands.get())) {
             const std::string answer = replug.Run(*command) + "\n";
-            if (::write(answers.Get(), answer.data(), answer.size()) < 0) {
+            if (::write(answers.get(), answer.data(), answer.size()) < 0) {
                 std::perror("velmora-replug-reader: answer");
             }
         }
