@@ -66,23 +66,29 @@ class CCommChannel {
     std::int32_t WriteComm(const void* data, std::int32_t count);
     std::int32_t ReadComm(void* buffer, std::int32_t size);
 
+    // Written by the window's thread. The watch thread reads the device and the flag while it runs.
     platform::SerialPort m_hComm;
     std::string m_strPortPath;
     std::atomic<std::int32_t> m_bConnected{0};
-    platform::Overlapped m_osRead;
     platform::Overlapped m_osWrite;
     std::jthread m_hWatchThread;
-    CRxQueue m_rxQueue;
-    // Why the last Open failed; written by Open only.
+    // Why the last Open failed.
     platform::SerialError m_openError;
-    // 1 after a normal end, 0 after a failed start-up; -1 while no thread has ended since Open.
-    std::atomic<std::int32_t> m_nWatchExitCode{-1};
     // Called on the writing thread every few milliseconds while a write waits for the device to
     // take its bytes, so that a window can go on answering; whatever it runs may close the port.
     std::function<void()> m_onWriteWait;
 
+    // Written by the watch thread (Open resets both before it starts one).
+    platform::Overlapped m_osRead;
+    // 1 after a normal end, 0 after a failed start-up; -1 while no thread has ended since Open.
+    std::atomic<std::int32_t> m_nWatchExitCode{-1};
+
+    // Filled by the watch thread, emptied by the window's: one producer, one consumer.
+    CRxQueue m_rxQueue;
+
   private:
     // Counts successful Opens, so that a write can tell that the port it started on is gone.
+    // Window's thread.
     std::uint32_t m_nOpens = 0;
     std::int32_t FinishTransfer(platform::IoResult result, platform::Overlapped& record);
 };
