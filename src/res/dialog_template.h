@@ -2,7 +2,7 @@
 // Dialog templates as data: the one place where the dialogs' controls, their identifiers,
 // captions, styles, positions and visibility are written down, together with the dialogs' list
 // data and the string table. Positions and sizes are in dialog units; the window backend turns
-// them into windows (platform/gui/qt/dialog_builder.h, platform/gui/win32/dialog_template.h).
+// them into windows (platform/gui/qt/dialog_builder.h, platform/gui/win32/template_builder.h).
 
 #include <cstdint>
 #include <span>

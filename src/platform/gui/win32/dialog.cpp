@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/win32/dialog_template.h"
+#include "platform/gui/win32/template_builder.h"
 #include "platform/gui/win32/native.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"

@@ -1,4 +1,4 @@
-#include "platform/gui/win32/dialog_template.h"
+#include "platform/gui/win32/template_builder.h"
 
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"
