@@ -1,9 +1,9 @@
-#include "res/dialog_template.h"
+#include "platform/gui/dialog_template.h"
 
 #include <algorithm>
 
+#include "platform/gui/window_styles.h"
 #include "res/resource.h"
-#include "res/window_styles.h"
 
 namespace res {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/gui/dialog_template.h"
 #include "port/port_settings_map.h"
-#include "res/dialog_template.h"
 #include "res/resource.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <set>
 #include <string>
 
+#include "platform/gui/dialog_template.h"
 #include "platform/gui/graphics.h"
 #include "platform/gui/qt/images.h"
-#include "res/dialog_template.h"
+#include "platform/gui/window_styles.h"
 #include "res/resource.h"
-#include "res/window_styles.h"
 
 namespace {
 

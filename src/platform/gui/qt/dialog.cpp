@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "platform/gui/dialog_template.h"
 #include "platform/gui/qt/dialog_builder.h"
 #include "platform/gui/qt/native.h"
 #include "platform/gui/qt/window_services.h"
-#include "res/dialog_template.h"
 
 namespace platform {
 namespace {

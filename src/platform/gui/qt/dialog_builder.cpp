@@ -16,8 +16,8 @@
 #include <string>
 
 #include "platform/gui/qt/images.h"
+#include "platform/gui/window_styles.h"
 #include "res/resource.h"
-#include "res/window_styles.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Turns a dialog template (res/dialog_template.h) into Qt widgets, laid out as Windows lays out
+// Turns a dialog template (gui/dialog_template.h) into Qt widgets, laid out as Windows lays out
 // the same template: positions and sizes in dialog units are converted with the base units of
 // the dialog's font.
 //
@@ -23,7 +23,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "res/dialog_template.h"
+#include "platform/gui/dialog_template.h"
 
 class QAbstractButton;
 class QPixmap;

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/win32/template_builder.h"
+#include "platform/gui/dialog_template.h"
 #include "platform/gui/win32/native.h"
+#include "platform/gui/win32/template_builder.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"
-#include "res/dialog_template.h"
 
 namespace platform {
 namespace {

@@ -1,11 +1,11 @@
 #pragma once
-// A dialog template of res/dialog_template.h as the DLGTEMPLATEEX that CreateDialogIndirectParam
+// A dialog template of gui/dialog_template.h as the DLGTEMPLATEEX that CreateDialogIndirectParam
 // takes: the same ids, styles, positions and captions as the Windows resource compiler writes.
 
 #include <cstdint>
 #include <vector>
 
-#include "res/dialog_template.h"
+#include "platform/gui/dialog_template.h"
 
 namespace platform::win32 {
 

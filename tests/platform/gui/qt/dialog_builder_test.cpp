@@ -15,8 +15,8 @@
 
 #include "platform/gui/graphics.h"
 #include "platform/gui/qt/images.h"
+#include "platform/gui/window_styles.h"
 #include "res/resource.h"
-#include "res/window_styles.h"
 
 namespace {
 
