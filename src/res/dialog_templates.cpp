@@ -1,4 +1,4 @@
-#include "platform/gui/dialog_template.h"
+#include "res/dialog_templates.h"
 
 #include <algorithm>
 
@@ -8,6 +8,8 @@
 namespace res {
 namespace {
 
+// The framework's types and style bits, written as the Windows resource set writes them.
+using namespace platform;
 using enum ControlClass;
 
 constexpr std::uint32_t kHidden = WS_CHILD;
@@ -99,14 +101,9 @@ constexpr StringEntry kStrings[] = {
 
 }  // namespace
 
-const DialogTemplate* FindDialogTemplate(int id) {
+const platform::DialogTemplate* FindDialogTemplate(int id) {
     const auto* found = std::ranges::find(kDialogs, id, &DialogTemplate::id);
     return found == std::end(kDialogs) ? nullptr : found;
-}
-
-std::span<const std::string_view> FindListEntries(const DialogTemplate& dialog, int controlId) {
-    const auto found = std::ranges::find(dialog.lists, controlId, &ListData::controlId);
-    return found == dialog.lists.end() ? std::span<const std::string_view>{} : found->entries;
 }
 
 std::string_view LoadString(int id) {

@@ -1,9 +1,9 @@
 #include "ui/mirovan_dlg.h"
 
 #include "platform/gui/data_exchange.h"
-#include "platform/gui/dialog_template.h"
 #include "platform/gui/event_pump.h"
 #include "port/port_settings_map.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 #include "ui/about_dlg.h"
 

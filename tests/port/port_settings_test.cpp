@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gui/dialog_template.h"
 #include "port/port_settings_map.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 
 namespace {
 
 TEST(ListMapping, EveryPortEntryNamesItsOwnPort) {
-    const res::DialogTemplate* main = res::FindDialogTemplate(IDD_MAIN);
+    const platform::DialogTemplate* main = res::FindDialogTemplate(IDD_MAIN);
     ASSERT_NE(main, nullptr);
-    const auto entries = res::FindListEntries(*main, IDC_COMBO_PORT);
+    const auto entries = platform::FindListEntries(*main, IDC_COMBO_PORT);
     ASSERT_EQ(entries.size(), static_cast<std::size_t>(port::kPortCount));
     for (int i = 0; i < port::kPortCount; ++i) {
         EXPECT_EQ(entries[static_cast<std::size_t>(i)], port::PortNameForIndex(i));

@@ -4,17 +4,21 @@
 #include <set>
 #include <string>
 
-#include "platform/gui/dialog_template.h"
 #include "platform/gui/graphics.h"
 #include "platform/gui/qt/images.h"
 #include "platform/gui/window_styles.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 
 namespace {
 
-using res::ControlClass;
+using platform::CBS_DROPDOWNLIST;
+using platform::ControlClass;
+using platform::SS_BITMAP;
+using platform::SS_TYPEMASK;
+using platform::WS_CHILD;
 
-const res::DialogTemplate& Main() {
+const platform::DialogTemplate& Main() {
     return *res::FindDialogTemplate(IDD_MAIN);
 }
 
@@ -30,7 +34,7 @@ TEST(DialogTemplates, AreFoundByTheirIdentifiersOnly) {
 
 TEST(MainTemplate, EveryControlIsAChildAndEveryIdentifierIsUnique) {
     std::set<int> seen;
-    for (const res::ControlTemplate& control : Main().controls) {
+    for (const platform::ControlTemplate& control : Main().controls) {
         EXPECT_NE(control.style & WS_CHILD, 0u) << control.id;
         if (control.id != IDC_STATIC) {
             EXPECT_TRUE(seen.insert(control.id).second) << control.id;
@@ -40,7 +44,7 @@ TEST(MainTemplate, EveryControlIsAChildAndEveryIdentifierIsUnique) {
 
 TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
     int pictures = 0;
-    for (const res::ControlTemplate& control : Main().controls) {
+    for (const platform::ControlTemplate& control : Main().controls) {
         if (control.cls == ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP) {
             ++pictures;
             EXPECT_FALSE(platform::LoadPixmap(control.imageId).isNull()) << control.imageId;
@@ -52,18 +56,18 @@ TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
 }
 
 TEST(MainTemplate, EveryComboBoxHasListDataAndNoListIsOrphaned) {
-    for (const res::ControlTemplate& control : Main().controls) {
+    for (const platform::ControlTemplate& control : Main().controls) {
         if (control.cls == ControlClass::ComboBox) {
-            EXPECT_FALSE(res::FindListEntries(Main(), control.id).empty()) << control.id;
+            EXPECT_FALSE(platform::FindListEntries(Main(), control.id).empty()) << control.id;
             EXPECT_EQ(control.style & 0x3u, CBS_DROPDOWNLIST) << control.id;
         }
     }
-    for (const res::ListData& list : Main().lists) {
+    for (const platform::ListData& list : Main().lists) {
         EXPECT_TRUE(std::ranges::any_of(Main().controls, [&](const auto& c) {
             return c.id == list.controlId && c.cls == ControlClass::ComboBox;
         })) << list.controlId;
     }
-    EXPECT_TRUE(res::FindListEntries(Main(), IDC_EDIT_HOMEPAGE).empty());
+    EXPECT_TRUE(platform::FindListEntries(Main(), IDC_EDIT_HOMEPAGE).empty());
 }
 
 TEST(StringTable, HoldsOnlyTheAboutItem) {

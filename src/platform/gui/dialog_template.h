@@ -1,14 +1,16 @@
 #pragma once
-// Dialog templates as data: the one place where the dialogs' controls, their identifiers,
-// captions, styles, positions and visibility are written down, together with the dialogs' list
-// data and the string table. Positions and sizes are in dialog units; the window backend turns
-// them into windows (platform/gui/qt/dialog_builder.h, platform/gui/win32/template_builder.h).
+// Dialog templates as data: a dialog's controls, their identifiers, captions, styles, positions
+// and visibility, with the dialog's list data. Positions and sizes are in dialog units; the window
+// backend turns them into windows (gui/qt/dialog_builder.h, gui/win32/template_builder.h). The
+// program writes its own templates down (res/dialog_templates.h); the style bits are those of
+// gui/window_styles.h.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
-namespace res {
+namespace platform {
 
 enum class ControlClass { Button, Edit, ComboBox, Static };
 
@@ -40,18 +42,11 @@ struct DialogTemplate {
     std::span<const ListData> lists;
 };
 
-// The captions of the labels beside the main dialog's two text fields; a screen reader names
-// each field by its label.
-inline constexpr std::string_view kHomepageLabel = "HOMEPAGE(http://) Only";
-inline constexpr std::string_view kTableInfoLabel = "TABLE INFO";
-
-// Null for an identifier that names no dialog.
-const DialogTemplate* FindDialogTemplate(int id);
-
 // The controls' list data of a dialog for one control; empty when it has none.
-std::span<const std::string_view> FindListEntries(const DialogTemplate& dialog, int controlId);
+inline std::span<const std::string_view> FindListEntries(const DialogTemplate& dialog,
+                                                         int controlId) {
+    const auto found = std::ranges::find(dialog.lists, controlId, &ListData::controlId);
+    return found == dialog.lists.end() ? std::span<const std::string_view>{} : found->entries;
+}
 
-// Text of the string table, empty when missing.
-std::string_view LoadString(int id);
-
-}  // namespace res
+}  // namespace platform

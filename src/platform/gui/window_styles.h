@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace platform {
+
 // Window styles.
 inline constexpr std::uint32_t WS_POPUP = 0x80000000;
 inline constexpr std::uint32_t WS_CHILD = 0x40000000;
@@ -45,3 +47,5 @@ inline constexpr std::uint32_t SS_LEFT = 0x0;
 inline constexpr std::uint32_t SS_BITMAP = 0xE;
 inline constexpr std::uint32_t SS_TYPEMASK = 0x1F;
 inline constexpr std::uint32_t SS_NOPREFIX = 0x80;
+
+}  // namespace platform

@@ -39,7 +39,7 @@ QString WithoutPrefixMarks(std::string_view text) {
     return FromUtf8(shown);
 }
 
-QWidget* CreateButton(const res::ControlTemplate& control, QWidget* parent) {
+QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
     const QString caption = FromUtf8(control.text);
     if ((control.style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
         auto* box = new QCheckBox(caption, parent);
@@ -60,18 +60,18 @@ QWidget* CreateButton(const res::ControlTemplate& control, QWidget* parent) {
     return button;
 }
 
-QWidget* CreateEdit(const res::ControlTemplate& control, QWidget* parent) {
+QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
     auto* edit = new QLineEdit(FromUtf8(control.text), parent);
     edit->setFrame((control.style & WS_BORDER) != 0);
     edit->setReadOnly((control.style & ES_READONLY) != 0);
     return edit;
 }
 
-QWidget* CreateComboBox(const res::DialogTemplate& dialog, const res::ControlTemplate& control,
+QWidget* CreateComboBox(const DialogTemplate& dialog, const ControlTemplate& control,
                         QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(false);
-    for (std::string_view entry : res::FindListEntries(dialog, control.id)) {
+    for (std::string_view entry : FindListEntries(dialog, control.id)) {
         combo->addItem(FromUtf8(entry));
     }
     // Windows adds list entries without selecting one; the first selection is the dialog's.
@@ -79,7 +79,7 @@ QWidget* CreateComboBox(const res::DialogTemplate& dialog, const res::ControlTem
     return combo;
 }
 
-QWidget* CreateStatic(const res::ControlTemplate& control, QWidget* parent) {
+QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
     auto* label = new QLabel(parent);
     if ((control.style & SS_TYPEMASK) == SS_BITMAP) {
         label->setPixmap(LoadPixmap(control.imageId));
@@ -92,16 +92,16 @@ QWidget* CreateStatic(const res::ControlTemplate& control, QWidget* parent) {
     return label;
 }
 
-QWidget* CreateControl(const res::DialogTemplate& dialog, const res::ControlTemplate& control,
+QWidget* CreateControl(const DialogTemplate& dialog, const ControlTemplate& control,
                        QWidget* parent) {
     switch (control.cls) {
-        case res::ControlClass::Button:
+        case ControlClass::Button:
             return CreateButton(control, parent);
-        case res::ControlClass::Edit:
+        case ControlClass::Edit:
             return CreateEdit(control, parent);
-        case res::ControlClass::ComboBox:
+        case ControlClass::ComboBox:
             return CreateComboBox(dialog, control, parent);
-        case res::ControlClass::Static:
+        case ControlClass::Static:
             return CreateStatic(control, parent);
     }
     return nullptr;
@@ -137,7 +137,7 @@ void PlaceLabel(QLabel* label, const QRect& pixels) {
     label->setGeometry(placed);
 }
 
-void Place(QWidget* widget, const res::ControlTemplate& control, DialogBaseUnits base) {
+void Place(QWidget* widget, const ControlTemplate& control, DialogBaseUnits base) {
     const QRect pixels =
         DialogUnitsToPixels(QRect(control.x, control.y, control.cx, control.cy), base);
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -151,14 +151,14 @@ void Place(QWidget* widget, const res::ControlTemplate& control, DialogBaseUnits
     widget->setGeometry(pixels);
 }
 
-Qt::FocusPolicy FocusPolicyOf(const res::ControlTemplate& control) {
+Qt::FocusPolicy FocusPolicyOf(const ControlTemplate& control) {
     if (control.style & WS_TABSTOP) {
         return Qt::StrongFocus;
     }
-    return control.cls == res::ControlClass::Static ? Qt::NoFocus : Qt::ClickFocus;
+    return control.cls == ControlClass::Static ? Qt::NoFocus : Qt::ClickFocus;
 }
 
-Qt::WindowFlags WindowFlagsOf(const res::DialogTemplate& dialog) {
+Qt::WindowFlags WindowFlagsOf(const DialogTemplate& dialog) {
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
     if ((dialog.style & WS_CAPTION) == WS_CAPTION) {
         flags |= Qt::WindowTitleHint;
@@ -199,7 +199,7 @@ QRect DialogUnitsToPixels(const QRect& dialogUnits, DialogBaseUnits base) {
             MulDiv(dialogUnits.width(), base.x, 4), MulDiv(dialogUnits.height(), base.y, 8)};
 }
 
-QFont DialogFont(const res::DialogTemplate& dialog) {
+QFont DialogFont(const DialogTemplate& dialog) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(dialog.pointSize);
@@ -216,7 +216,7 @@ QWidget* DialogControls::Find(int id) const {
     return found == entries_.end() ? nullptr : found->widget;
 }
 
-DialogControls BuildDialog(const res::DialogTemplate& dialog, QWidget* window) {
+DialogControls BuildDialog(const DialogTemplate& dialog, QWidget* window) {
     window->setWindowFlags(WindowFlagsOf(dialog));
     window->setWindowTitle(FromUtf8(dialog.caption));
     window->setFont(DialogFont(dialog));
@@ -227,7 +227,7 @@ DialogControls BuildDialog(const res::DialogTemplate& dialog, QWidget* window) {
         DialogUnitsToPixels(QRect(0, 0, dialog.cx, dialog.cy), controls.baseUnits_).size());
 
     QWidget* previous = nullptr;
-    for (const res::ControlTemplate& control : dialog.controls) {
+    for (const ControlTemplate& control : dialog.controls) {
         QWidget* widget = CreateControl(dialog, control, window);
         widget->setObjectName(FromUtf8(res::ResourceSymbolName(control.id)));
         widget->setProperty(kControlIdProperty, control.id);

@@ -52,7 +52,7 @@ QRect DialogUnitsToPixels(const QRect& dialogUnits, DialogBaseUnits base);
 
 // The template's font on this platform: every Windows dialog face maps to the system's general
 // sans-serif font at the template's point size and weight.
-QFont DialogFont(const res::DialogTemplate& dialog);
+QFont DialogFont(const DialogTemplate& dialog);
 
 class DialogControls {
   public:
@@ -73,7 +73,7 @@ class DialogControls {
     DialogBaseUnits BaseUnits() const { return baseUnits_; }
 
   private:
-    friend DialogControls BuildDialog(const res::DialogTemplate&, QWidget*);
+    friend DialogControls BuildDialog(const DialogTemplate&, QWidget*);
     std::vector<Entry> entries_;
     DialogBaseUnits baseUnits_{};
 };
@@ -81,7 +81,7 @@ class DialogControls {
 // Makes window the dialog of the template: caption, font, fixed client size, title-bar buttons by
 // style (never maximise, never resize), and creates the controls. Build once, before the dialog
 // is first shown. The widgets belong to window.
-DialogControls BuildDialog(const res::DialogTemplate& dialog, QWidget* window);
+DialogControls BuildDialog(const DialogTemplate& dialog, QWidget* window);
 
 // The picture of an image button, shown at its own size in place of the caption; a null pixmap
 // takes the picture away.

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gui/dialog_template.h"
 #include "platform/gui/win32/native.h"
 #include "platform/gui/win32/template_builder.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"
+#include "res/dialog_templates.h"
 
 namespace platform {
 namespace {
@@ -18,8 +18,8 @@ thread_local std::vector<Dialog*> t_dialogs;
 
 HWND WindowOf(const Dialog* dialog);
 
-void FillLists(HWND window, const res::DialogTemplate& dialog) {
-    for (const res::ListData& list : dialog.lists) {
+void FillLists(HWND window, const DialogTemplate& dialog) {
+    for (const ListData& list : dialog.lists) {
         HWND combo = GetDlgItem(window, list.controlId);
         for (std::string_view entry : list.entries) {
             SendMessageW(combo, CB_ADDSTRING, 0,
@@ -39,16 +39,16 @@ constexpr GUID kPropIdAccName{
 
 // A one-line label grows to its text: where the dialog face is stood in for by a wider one (as
 // under Wine), a label that wraps would lose its second line below its bottom edge.
-void FitLabels(HWND window, const res::DialogTemplate& dialog) {
+void FitLabels(HWND window, const DialogTemplate& dialog) {
     HDC dc = GetDC(window);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
     HGDIOBJ previous = SelectObject(dc, font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     HWND label = nullptr;
-    for (const res::ControlTemplate& control : dialog.controls) {
+    for (const ControlTemplate& control : dialog.controls) {
         label = FindWindowExW(window, label, nullptr, nullptr);
-        const bool textLabel = control.cls == res::ControlClass::Static &&
+        const bool textLabel = control.cls == ControlClass::Static &&
                                (control.style & SS_TYPEMASK) == SS_LEFT && !control.text.empty();
         RECT place{};
         if (label == nullptr || !textLabel || !GetWindowRect(label, &place)) {
@@ -82,7 +82,7 @@ struct Dialog::Impl {
             Impl& impl = dialog->Native();
             impl.m_hWnd = window;
             impl.m_systemMenu = ::GetSystemMenu(window, FALSE);
-            if (const res::DialogTemplate* found = res::FindDialogTemplate(impl.m_templateId)) {
+            if (const DialogTemplate* found = res::FindDialogTemplate(impl.m_templateId)) {
                 FillLists(window, *found);
                 FitLabels(window, *found);
             }
@@ -189,7 +189,7 @@ Dialog::~Dialog() {
 }
 
 void Dialog::Create() {
-    const res::DialogTemplate* found = res::FindDialogTemplate(m_impl->m_templateId);
+    const DialogTemplate* found = res::FindDialogTemplate(m_impl->m_templateId);
     if (found == nullptr || m_impl->m_hWnd != nullptr) {
         return;
     }

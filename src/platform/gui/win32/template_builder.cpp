@@ -46,27 +46,27 @@ class TemplateWriter {
     std::vector<WORD> m_words;
 };
 
-WORD ClassAtom(res::ControlClass cls) {
+WORD ClassAtom(ControlClass cls) {
     switch (cls) {
-        case res::ControlClass::Button:
+        case ControlClass::Button:
             return kButtonAtom;
-        case res::ControlClass::Edit:
+        case ControlClass::Edit:
             return kEditAtom;
-        case res::ControlClass::ComboBox:
+        case ControlClass::ComboBox:
             return kComboBoxAtom;
-        case res::ControlClass::Static:
+        case ControlClass::Static:
             break;
     }
     return kStaticAtom;
 }
 
-bool IsBitmapStatic(const res::ControlTemplate& control) {
-    return control.cls == res::ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP;
+bool IsBitmapStatic(const ControlTemplate& control) {
+    return control.cls == ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP;
 }
 
 }  // namespace
 
-std::vector<std::uint16_t> BuildDialogTemplate(const res::DialogTemplate& dialog) {
+std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialog) {
     TemplateWriter out;
     out.Word(1);       // dlgVer
     out.Word(0xFFFF);  // signature: the extended template
@@ -84,7 +84,7 @@ std::vector<std::uint16_t> BuildDialogTemplate(const res::DialogTemplate& dialog
         out.Word(DEFAULT_CHARSET << 8);  // not italic; the face's own character set
         out.Text(dialog.fontFace);
     }
-    for (const res::ControlTemplate& control : dialog.controls) {
+    for (const ControlTemplate& control : dialog.controls) {
         out.AlignToDword();
         out.Dword(0);  // helpID
         out.Dword(0);  // exStyle

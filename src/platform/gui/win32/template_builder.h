@@ -10,6 +10,6 @@
 namespace platform::win32 {
 
 // WORDs, DWORD-aligned as the template's items must be when the vector's storage is.
-std::vector<std::uint16_t> BuildDialogTemplate(const res::DialogTemplate& dialog);
+std::vector<std::uint16_t> BuildDialogTemplate(const DialogTemplate& dialog);
 
 }  // namespace platform::win32

@@ -16,11 +16,21 @@
 #include "platform/gui/graphics.h"
 #include "platform/gui/qt/images.h"
 #include "platform/gui/window_styles.h"
+#include "res/dialog_templates.h"
 #include "res/resource.h"
 
 namespace {
 
+using platform::BS_BITMAP;
+using platform::BS_PUSHBUTTON;
 using platform::DialogBaseUnits;
+using platform::SS_LEFT;
+using platform::SS_NOPREFIX;
+using platform::WS_CAPTION;
+using platform::WS_CHILD;
+using platform::WS_POPUP;
+using platform::WS_TABSTOP;
+using platform::WS_VISIBLE;
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroLikeWindows) {
     struct Case {
@@ -63,13 +73,13 @@ class BuiltDialog : public testing::Test {
         ASSERT_NE(dialogTemplate_, nullptr);
         controls_ = platform::BuildDialog(*dialogTemplate_, &dialog_);
     }
-    QRect Pixels(const res::ControlTemplate& control) const {
+    QRect Pixels(const platform::ControlTemplate& control) const {
         return platform::DialogUnitsToPixels(QRect(control.x, control.y, control.cx, control.cy),
                                              controls_.BaseUnits());
     }
 
     QDialog dialog_;
-    const res::DialogTemplate* dialogTemplate_ = nullptr;
+    const platform::DialogTemplate* dialogTemplate_ = nullptr;
     platform::DialogControls controls_;
 };
 
@@ -123,11 +133,11 @@ TEST_F(BuiltDialog, ClientAreaAndControlsAreLaidOutInConvertedDialogUnits) {
     EXPECT_EQ(dialog_.font().pointSize(), 9);
 
     for (std::size_t i = 0; i < controls_.InOrder().size(); ++i) {
-        const res::ControlTemplate& control = dialogTemplate_->controls[i];
+        const platform::ControlTemplate& control = dialogTemplate_->controls[i];
         const QWidget* widget = controls_.InOrder()[i].widget;
         SCOPED_TRACE(i);
         EXPECT_EQ(widget->pos(), Pixels(control).topLeft());
-        if (control.cls == res::ControlClass::ComboBox) {
+        if (control.cls == platform::ControlClass::ComboBox) {
             EXPECT_EQ(widget->width(), Pixels(control).width());
             EXPECT_LT(widget->height(), Pixels(control).height());  // the list drops below
         } else if (control.imageId != 0) {
@@ -163,7 +173,7 @@ TEST_F(BuiltDialog, ListsAreFilledWithNothingSelectedYet) {
                    IDC_COMBO_PARITY}) {
         auto* combo = controls_.Find<QComboBox>(id);
         ASSERT_NE(combo, nullptr) << id;
-        const auto entries = res::FindListEntries(*dialogTemplate_, id);
+        const auto entries = platform::FindListEntries(*dialogTemplate_, id);
         ASSERT_EQ(combo->count(), static_cast<int>(entries.size())) << id;
         for (int i = 0; i < combo->count(); ++i) {
             EXPECT_EQ(combo->itemText(i).toStdString(), entries[static_cast<std::size_t>(i)]);
@@ -179,9 +189,9 @@ TEST_F(BuiltDialog, ListsAreFilledWithNothingSelectedYet) {
 TEST_F(BuiltDialog, TabStopsTakeKeyboardFocusOthersOnlyClicks) {
     Build(IDD_MAIN);
     for (std::size_t i = 0; i < controls_.InOrder().size(); ++i) {
-        const res::ControlTemplate& control = dialogTemplate_->controls[i];
+        const platform::ControlTemplate& control = dialogTemplate_->controls[i];
         const Qt::FocusPolicy expected = (control.style & WS_TABSTOP) ? Qt::StrongFocus
-                                         : control.cls == res::ControlClass::Static
+                                         : control.cls == platform::ControlClass::Static
                                              ? Qt::NoFocus
                                              : Qt::ClickFocus;
         EXPECT_EQ(controls_.InOrder()[i].widget->focusPolicy(), expected) << control.id;
@@ -245,17 +255,17 @@ TEST_F(BuiltDialog, AboutBoxHasItsCaptionLineAndDefaultOk) {
 
 TEST(DialogBuilder, StaticTextShowsAmpersandsAndWrapsAsWindowsDoes) {
     constexpr std::uint32_t kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;
-    constexpr res::ControlTemplate controls[] = {
-        {IDC_STATIC, res::ControlClass::Static, "Save && &Quit", kLabel, 0, 0, 60, 8, 0},
-        {IDC_STATIC, res::ControlClass::Static, "Save && &Quit", kLabel | SS_NOPREFIX, 0, 10, 60, 8,
-         0},
-        {IDC_STATIC, res::ControlClass::Static, "trailing &", kLabel, 0, 20, 60, 8, 0},
-        {IDOK, res::ControlClass::Button, "&Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP,
-         0, 30, 40, 14, 0},
-        {IDC_STATIC, res::ControlClass::Static, "a text long enough to wrap", kLabel, 0, 50, 30, 24,
-         0},
+    constexpr platform::ControlTemplate controls[] = {
+        {IDC_STATIC, platform::ControlClass::Static, "Save && &Quit", kLabel, 0, 0, 60, 8, 0},
+        {IDC_STATIC, platform::ControlClass::Static, "Save && &Quit", kLabel | SS_NOPREFIX, 0, 10,
+         60, 8, 0},
+        {IDC_STATIC, platform::ControlClass::Static, "trailing &", kLabel, 0, 20, 60, 8, 0},
+        {IDOK, platform::ControlClass::Button, "&Go",
+         WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_BITMAP, 0, 30, 40, 14, 0},
+        {IDC_STATIC, platform::ControlClass::Static, "a text long enough to wrap", kLabel, 0, 50,
+         30, 24, 0},
     };
-    const res::DialogTemplate dialogTemplate{
+    const platform::DialogTemplate dialogTemplate{
         100, WS_POPUP | WS_CAPTION, 0, 0, 0, 80, 50, "MS Shell Dlg", 9, 400, "Test", controls, {}};
     QDialog dialog;
     const platform::DialogControls built = platform::BuildDialog(dialogTemplate, &dialog);
