@@ -4,6 +4,7 @@
 
 class CMirovanApp : public platform::App {
   public:
+    CMirovanApp();
     bool InitInstance() override;
 };
 

@@ -1,7 +1,7 @@
 # The program's images, each listed once: the files under src/res/images, the bitmaps with the
-# identifiers they load by. Both window backends' resource lists are produced from here: the Qt
-# backend's embedded resources and bitmap table (src/platform/gui/qt/CMakeLists.txt) and the
-# image lines of the Windows resource script (src/res/CMakeLists.txt).
+# identifiers they load by. Every list of them is produced from here (src/res/CMakeLists.txt): the
+# embedded Qt resources, the bitmaps' table that the program hands the window framework and the
+# image lines of the Windows resource script.
 set(VELMORA_IMAGE_DIR ${CMAKE_CURRENT_LIST_DIR}/images)
 set(VELMORA_BITMAPS
     IDB_LAMP_OFF lamp_off.bmp

@@ -9,6 +9,7 @@
 
 #include "platform/gui/app.h"
 #include "platform/gui/qt/native.h"
+#include "res/program_resources.h"
 #include "res/resource.h"
 #include "ui/mirovan_dlg.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 class InstanceApp : public platform::App {
   public:
+    InstanceApp() : platform::App(res::kProgramResources) {}
     bool InitInstance() override {
         CMirovanDlg dlg;
         QTimer::singleShot(0, [&dlg] {

@@ -15,6 +15,7 @@
 #include "platform/gui/graphics.h"
 #include "platform/gui/qt/images.h"
 #include "platform/gui/qt/native.h"
+#include "res/program_resources.h"
 #include "res/resource.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
 }
 
 TEST(AppIcon, IsOne32By32ImageWith256Colours) {
-    const QByteArray bytes = ReadAll(QString::fromLatin1(platform::kAppIconPath));
+    const QByteArray bytes = ReadAll(QString::fromLatin1(res::kAppIconPath));
     ASSERT_GE(bytes.size(), 62);
     EXPECT_EQ(U16(bytes, 0), 0u);
     EXPECT_EQ(U16(bytes, 2), 1u);  // icon, not cursor
@@ -147,8 +148,8 @@ TEST(AppIcon, IsOne32By32ImageWith256Colours) {
 }
 
 TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
-    const QImage ico(QString::fromLatin1(platform::kAppIconPath), "ICO");
-    const QImage png(QString::fromLatin1(platform::kAppIconPng32Path));
+    const QImage ico(QString::fromLatin1(res::kAppIconPath), "ICO");
+    const QImage png(QString::fromLatin1(res::kAppIconPng32Path));
     ASSERT_EQ(ico.size(), QSize(32, 32));
     ASSERT_EQ(png.size(), QSize(32, 32));
     for (int y = 0; y < 32; ++y) {
@@ -158,7 +159,7 @@ TEST(AppIcon, PngAndIconFileShowTheSamePixels) {
     }
     const QIcon icon = platform::qt::ToQIcon(platform::LoadAppIcon());
     EXPECT_EQ(icon.availableSizes(), QList<QSize>{QSize(32, 32)});
-    EXPECT_EQ(QImage(QString::fromLatin1(platform::kAppIconPng256Path)).size(), QSize(256, 256));
+    EXPECT_EQ(QImage(QString::fromLatin1(res::kAppIconPng256Path)).size(), QSize(256, 256));
 }
 
 // The icon theme's sizes, each its own drawing of the artwork: a clear corner, the blue tag at

@@ -2,11 +2,27 @@
 
 namespace platform {
 namespace {
+
 App* g_currentApp = nullptr;
+const ProgramResources* g_resources = nullptr;
+
+constexpr ProgramResources kNoResources{
+    [](int) -> const DialogTemplate* { return nullptr; },
+    [](int) { return std::string_view{}; },
+    {},
+    {},
+    {},
+};
+
+}  // namespace
+
+App::App(const ProgramResources& resources) {
+    g_currentApp = this;
+    g_resources = &resources;
 }
 
-App::App() {
-    g_currentApp = this;
+const ProgramResources& Resources() {
+    return g_resources != nullptr ? *g_resources : kNoResources;
 }
 
 App::~App() {

@@ -1,16 +1,20 @@
 #pragma once
 // The application object and the program's entry point.
 //
-// The one application object registers itself when it is constructed, before main runs; the
-// entry point sets up the window system and the platform services, catches the system's requests
-// to quit, and hands over to InitInstance, which runs the whole program. The application's name,
-// the caption of every message box, is the executable's file name without its extension.
+// The one application object registers itself, and hands in the program's resources, when it is
+// constructed, before main runs; the entry point sets up the window system and the platform
+// services, catches the system's requests to quit, and hands over to InitInstance, which runs the
+// whole program. The application's name, the caption of every message box, is the executable's
+// file name without its extension.
+
+#include "platform/gui/program_resources.h"
 
 namespace platform {
 
 class App {
   public:
-    App();
+    // The program's resources are the framework's from here on (gui/program_resources.h).
+    explicit App(const ProgramResources& resources);
     virtual ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

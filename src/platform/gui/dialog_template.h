@@ -2,8 +2,8 @@
 // Dialog templates as data: a dialog's controls, their identifiers, captions, styles, positions
 // and visibility, with the dialog's list data. Positions and sizes are in dialog units; the window
 // backend turns them into windows (gui/qt/dialog_builder.h, gui/win32/template_builder.h). The
-// program writes its own templates down (res/dialog_templates.h); the style bits are those of
-// gui/window_styles.h.
+// program writes its dialogs down as such templates and hands them in (gui/program_resources.h);
+// the style bits are those of gui/window_styles.h.
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +11,9 @@
 #include <string_view>
 
 namespace platform {
+
+// The identifier of the controls the program never addresses: labels, pictures.
+inline constexpr int kIdStatic = -1;
 
 enum class ControlClass { Button, Edit, ComboBox, Static };
 

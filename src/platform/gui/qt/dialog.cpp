@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "platform/gui/program_resources.h"
 #include "platform/gui/qt/dialog_builder.h"
 #include "platform/gui/qt/native.h"
 #include "platform/gui/qt/window_services.h"
-#include "res/dialog_templates.h"
 
 namespace platform {
 namespace {
@@ -62,7 +62,7 @@ struct Dialog::Impl : QDialog {
 
     // The window and its controls, registered for posts and keys, and OnInitDialog; not shown.
     void Build() {
-        if (const DialogTemplate* dialogTemplate = res::FindDialogTemplate(m_templateId)) {
+        if (const DialogTemplate* dialogTemplate = Resources().findDialog(m_templateId)) {
             m_controls = BuildDialog(*dialogTemplate, this);
         }
         for (const DialogControls::Entry& entry : m_controls.InOrder()) {

@@ -15,9 +15,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/gui/program_resources.h"
 #include "platform/gui/qt/images.h"
 #include "platform/gui/window_styles.h"
-#include "res/resource.h"
 
 namespace platform {
 namespace {
@@ -209,7 +209,7 @@ QFont DialogFont(const DialogTemplate& dialog) {
 }
 
 QWidget* DialogControls::Find(int id) const {
-    if (id == IDC_STATIC) {
+    if (id == kIdStatic) {
         return nullptr;
     }
     const auto found = std::ranges::find(entries_, id, &Entry::id);
@@ -229,7 +229,7 @@ DialogControls BuildDialog(const DialogTemplate& dialog, QWidget* window) {
     QWidget* previous = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         QWidget* widget = CreateControl(dialog, control, window);
-        widget->setObjectName(FromUtf8(res::ResourceSymbolName(control.id)));
+        widget->setObjectName(FromUtf8(Resources().symbolName(control.id)));
         widget->setProperty(kControlIdProperty, control.id);
         widget->setFocusPolicy(FocusPolicyOf(control));
         Place(widget, control, controls.baseUnits_);

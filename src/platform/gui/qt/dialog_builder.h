@@ -4,8 +4,9 @@
 // the dialog's font.
 //
 // Every control becomes a child widget of the dialog in template order, which is its creation
-// order and its tab order. Each widget is named after its identifier (objectName "IDC_BTN_OPEN",
-// "IDOK", "IDC_STATIC") and carries the numeric identifier in the property kControlIdProperty.
+// order and its tab order. Each widget is named after its identifier as the program names it
+// (objectName "IDC_BTN_OPEN", "IDOK", "IDC_STATIC"; gui/program_resources.h) and carries the
+// numeric identifier in the property kControlIdProperty.
 // A control without WS_VISIBLE is created hidden and stays hidden when the dialog is shown.
 //
 // Classes: push buttons become QPushButton (BS_DEFPUSHBUTTON: the dialog's default button;
@@ -61,7 +62,7 @@ class DialogControls {
         QWidget* widget;
     };
 
-    // The widget of a control identifier; null for IDC_STATIC and for identifiers not in the
+    // The widget of a control identifier; null for kIdStatic and for identifiers not in the
     // template.
     QWidget* Find(int id) const;
     template <class Widget>

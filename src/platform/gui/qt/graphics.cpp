@@ -1,30 +1,21 @@
 #include "platform/gui/qt/images.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include <QImageReader>
 #include <QPainter>
 
 #include <memory>
+#include <span>
+#include <string_view>
 #include <utility>
 
 #include "platform/gui/graphics.h"
+#include "platform/gui/program_resources.h"
 #include "platform/gui/qt/native.h"
-#include "res/resource.h"
 
 namespace platform {
 namespace {
-
-struct BitmapFile {
-    int id;
-    const char* file;
-};
-
-// Produced by the build from the one list of the program's images (src/res/images.cmake).
-constexpr BitmapFile kBitmaps[] = {
-#include "bitmap_files.inc"
-};
 
 // Qt offers a file to every image-format plugin before its own decoder unless told the format
 // and told not to guess; that loads plugins the program never needs, at every start.
@@ -34,14 +25,18 @@ QPixmap ReadImage(const QString& path, const char* format) {
     return QPixmap::fromImage(reader.read());
 }
 
+QString ImagePath(std::string_view file) {
+    const std::string_view folder = Resources().imageFolder;
+    return QString::fromUtf8(folder.data(), static_cast<qsizetype>(folder.size())) +
+           QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size()));
+}
+
 }  // namespace
 
 QString BitmapPath(int id) {
-    const auto* found = std::ranges::find(kBitmaps, id, &BitmapFile::id);
-    if (found == std::end(kBitmaps)) {
-        return {};
-    }
-    return QStringLiteral(":/velmora/images/") + QLatin1String(found->file);
+    const std::span<const ImageFile> bitmaps = Resources().bitmaps;
+    const auto found = std::ranges::find(bitmaps, id, &ImageFile::id);
+    return found == bitmaps.end() ? QString() : ImagePath(found->file);
 }
 
 QPixmap LoadPixmap(int id) {
@@ -61,7 +56,7 @@ Icon LoadAppIcon() {
     // The 32-pixel PNG carries the icon file's pixels and needs no image-format plugin. The
     // 256-pixel one is for the desktop entry: decoding it here would cost every start.
     QIcon icon;
-    icon.addPixmap(ReadImage(QString::fromLatin1(kAppIconPng32Path), "PNG"));
+    icon.addPixmap(ReadImage(ImagePath(Resources().appIcon.file), "PNG"));
     return Icon(std::make_shared<const Icon::Image>(Icon::Image{std::move(icon)}));
 }
 

@@ -25,7 +25,7 @@ namespace qt {
 
 // The dialog's window; it exists from the dialog's construction on.
 QDialog& Window(const Dialog& dialog);
-// The widget of a control identifier once the dialog is created; null for IDC_STATIC and for
+// The widget of a control identifier once the dialog is created; null for kIdStatic and for
 // identifiers not in the template.
 QWidget* DlgItem(const Dialog& dialog, int id);
 // The system menu, as it opens in the dialog's context.

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gui/program_resources.h"
 #include "platform/gui/win32/native.h"
 #include "platform/gui/win32/template_builder.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/win32_api.h"
-#include "res/dialog_templates.h"
 
 namespace platform {
 namespace {
@@ -82,7 +82,7 @@ struct Dialog::Impl {
             Impl& impl = dialog->Native();
             impl.m_hWnd = window;
             impl.m_systemMenu = ::GetSystemMenu(window, FALSE);
-            if (const DialogTemplate* found = res::FindDialogTemplate(impl.m_templateId)) {
+            if (const DialogTemplate* found = Resources().findDialog(impl.m_templateId)) {
                 FillLists(window, *found);
                 FitLabels(window, *found);
             }
@@ -189,7 +189,7 @@ Dialog::~Dialog() {
 }
 
 void Dialog::Create() {
-    const DialogTemplate* found = res::FindDialogTemplate(m_impl->m_templateId);
+    const DialogTemplate* found = Resources().findDialog(m_impl->m_templateId);
     if (found == nullptr || m_impl->m_hWnd != nullptr) {
         return;
     }

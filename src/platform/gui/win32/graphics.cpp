@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "platform/gui/program_resources.h"
 #include "platform/gui/win32/native.h"
 #include "platform/windows/win32_api.h"
-#include "res/resource_rc.h"
 
 namespace platform {
 
@@ -23,8 +23,8 @@ Bitmap LoadBitmap(int id) {
 
 Icon LoadAppIcon() {
     // Shared: the system keeps it for the life of the process.
-    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                             32, 32, LR_SHARED);
+    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(Resources().appIcon.id),
+                             IMAGE_ICON, 32, 32, LR_SHARED);
     if (icon == nullptr) {
         return {};
     }
