@@ -10,7 +10,7 @@
 #include "platform/gui/window_services.h"
 
 int main(int argc, char** argv) {
-    platform::KeepLargeBlocksOffTheHeap();  // as the program's entry point does
+    platform::qt::KeepLargeBlocksOffTheHeap();  // as the program's entry point does
     // The figures are defined on the offscreen platform; the start-up programs inherit it. Only a
     // display platform carries the accessibility bridge, so a run that asks for the bridge keeps
     // the platform it was given (xcb under Xvfb: scripts/bench.sh --accessibility).

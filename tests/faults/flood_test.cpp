@@ -52,7 +52,7 @@ class CountingPoster : public platform::WindowPoster {
 };
 
 // The real box, counting how often the watch thread asked for it.
-class CountingQtBox : public platform::QtMessageBox {
+class CountingQtBox : public platform::qt::QtMessageBox {
   public:
     void ShowFromWorker(const std::string& text, std::function<void()> closed) override {
         m_requests.fetch_add(1, std::memory_order_relaxed);

@@ -47,7 +47,7 @@ TEST(MainTemplate, PictureStaticsNameBitmapsThatLoad) {
     for (const platform::ControlTemplate& control : Main().controls) {
         if (control.cls == ControlClass::Static && (control.style & SS_TYPEMASK) == SS_BITMAP) {
             ++pictures;
-            EXPECT_FALSE(platform::LoadPixmap(control.imageId).isNull()) << control.imageId;
+            EXPECT_FALSE(platform::qt::LoadPixmap(control.imageId).isNull()) << control.imageId;
         } else {
             EXPECT_EQ(control.imageId, 0) << control.id;
         }

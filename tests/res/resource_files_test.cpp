@@ -56,7 +56,7 @@ constexpr BitmapCase kBitmaps[] = {
 TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
     for (const BitmapCase& bitmap : kBitmaps) {
         SCOPED_TRACE(bitmap.id);
-        const QByteArray bytes = ReadAll(platform::BitmapPath(bitmap.id));
+        const QByteArray bytes = ReadAll(platform::qt::BitmapPath(bitmap.id));
         ASSERT_GE(bytes.size(), 54);
         const int rowBytes = (bitmap.width * 3 + 3) / 4 * 4;
         EXPECT_EQ(bytes.left(2), "BM");
@@ -69,19 +69,19 @@ TEST(Bitmaps, AreUncompressed24BitFilesOfTheirSize) {
         EXPECT_EQ(U16(bytes, 28), 24u);
         EXPECT_EQ(U32(bytes, 30), 0u);  // BI_RGB
         EXPECT_EQ(bytes.size(), 54 + rowBytes * bitmap.height);
-        EXPECT_EQ(platform::LoadPixmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
+        EXPECT_EQ(platform::qt::LoadPixmap(bitmap.id).size(), QSize(bitmap.width, bitmap.height));
     }
 }
 
 TEST(Bitmaps, IdentifiersThatAreNoBitmapLoadNothing) {
     for (int id : {0, IDR_MAINFRAME, IDD_MAIN, IDB_LAMP_OFF + 1}) {
-        EXPECT_TRUE(platform::BitmapPath(id).isEmpty()) << id;
+        EXPECT_TRUE(platform::qt::BitmapPath(id).isEmpty()) << id;
         EXPECT_TRUE(platform::LoadBitmap(id).IsNull()) << id;
     }
 }
 
 QRgb Pixel(int id, int x, int y) {
-    return platform::LoadPixmap(id).toImage().pixel(x, y) & 0xFFFFFF;
+    return platform::qt::LoadPixmap(id).toImage().pixel(x, y) & 0xFFFFFF;
 }
 
 TEST(Bitmaps, FramesAndLinesHaveTheirColours) {
@@ -109,7 +109,7 @@ TEST(Bitmaps, ButtonFacesAreBlueLetteringOnWhite) {
     for (int id :
          {IDB_OPEN, IDB_CLOSE, IDB_CANCEL_TAG, IDB_START_TAG, IDB_TAG_READ, IDB_TAG_WRITE}) {
         SCOPED_TRACE(id);
-        const QImage image = platform::LoadPixmap(id).toImage();
+        const QImage image = platform::qt::LoadPixmap(id).toImage();
         int ink = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {

@@ -216,7 +216,7 @@ TEST_F(MainDialogTest, SystemMenuOpensFromTheMouseAndTheKeyboard) {
 
 // Message boxes: modal, OK only, captioned with the application's name.
 TEST(MessageBoxes, AreModalWithOkOnlyAndTheApplicationsName) {
-    platform::QtMessageBox boxes;
+    platform::qt::QtMessageBox boxes;
     QString caption;
     QString text;
     int buttons = 0;

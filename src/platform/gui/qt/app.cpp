@@ -30,11 +30,11 @@ int AppMain(int argc, char** argv) {
         std::puts("velmora " VELMORA_VERSION);
         return 0;
     }
-    KeepLargeBlocksOffTheHeap();
+    qt::KeepLargeBlocksOffTheHeap();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     WindowServices services;
-    const QuitOnSignal quitOnSignal;
+    const qt::QuitOnSignal quitOnSignal;
     RunApp();
     return 0;
 }

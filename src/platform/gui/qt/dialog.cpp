@@ -63,9 +63,9 @@ struct Dialog::Impl : QDialog {
     // The window and its controls, registered for posts and keys, and OnInitDialog; not shown.
     void Build() {
         if (const DialogTemplate* dialogTemplate = Resources().findDialog(m_templateId)) {
-            m_controls = BuildDialog(*dialogTemplate, this);
+            m_controls = qt::BuildDialog(*dialogTemplate, this);
         }
-        for (const DialogControls::Entry& entry : m_controls.InOrder()) {
+        for (const qt::DialogControls::Entry& entry : m_controls.InOrder()) {
             if (auto* button = qobject_cast<QAbstractButton*>(entry.widget)) {
                 const int id = entry.id;
                 connect(button, &QAbstractButton::clicked, this, [this, id] { Command(id); });
@@ -98,9 +98,9 @@ struct Dialog::Impl : QDialog {
     }
 
     bool event(QEvent* event) override {
-        if (event->type() == PostedMessageEvent::EventType()) {
+        if (event->type() == qt::PostedMessageEvent::EventType()) {
             if (m_owner != nullptr) {
-                m_owner->OnWindowMessage(static_cast<PostedMessageEvent*>(event)->Message());
+                m_owner->OnWindowMessage(static_cast<qt::PostedMessageEvent*>(event)->Message());
             }
             return true;
         }
@@ -150,7 +150,7 @@ struct Dialog::Impl : QDialog {
     Dialog* m_owner;
     int m_templateId;
     WindowHandle m_handle = nullptr;
-    DialogControls m_controls;
+    qt::DialogControls m_controls;
     QMenu m_systemMenu;
     bool m_ended = false;
 };

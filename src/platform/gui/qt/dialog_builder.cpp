@@ -19,7 +19,7 @@
 #include "platform/gui/qt/images.h"
 #include "platform/gui/window_styles.h"
 
-namespace platform {
+namespace platform::qt {
 namespace {
 
 QString FromUtf8(std::string_view text) {
@@ -252,4 +252,4 @@ void SetButtonImage(QAbstractButton* button, const QPixmap& image) {
     button->setIconSize(image.deviceIndependentSize().toSize());
 }
 
-}  // namespace platform
+}  // namespace platform::qt

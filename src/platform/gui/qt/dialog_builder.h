@@ -29,7 +29,7 @@
 class QAbstractButton;
 class QPixmap;
 
-namespace platform {
+namespace platform::qt {
 
 inline constexpr char kControlIdProperty[] = "controlId";
 
@@ -88,4 +88,4 @@ DialogControls BuildDialog(const DialogTemplate& dialog, QWidget* window);
 // takes the picture away.
 void SetButtonImage(QAbstractButton* button, const QPixmap& image);
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -51,7 +51,7 @@ void SetChecked(const Dialog& dialog, int id, bool checked) {
 
 std::optional<std::string> WireText(const Dialog& dialog, int id) {
     if (QLineEdit* edit = LineEdit(dialog, id)) {
-        return ToWire(edit->text());
+        return qt::ToWire(edit->text());
     }
     return std::nullopt;
 }
@@ -59,13 +59,13 @@ std::optional<std::string> WireText(const Dialog& dialog, int id) {
 // A line edit puts the caret behind a text it is given.
 void SetProgramText(const Dialog& dialog, int id, const std::string& wire) {
     if (QLineEdit* edit = LineEdit(dialog, id)) {
-        platform::SetProgramText(edit, FromWire(wire));
+        qt::SetProgramText(edit, qt::FromWire(wire));
     }
 }
 
 void LimitText(const Dialog& dialog, int id, int limit) {
     if (QLineEdit* edit = LineEdit(dialog, id)) {
-        LimitEditText(edit, limit);
+        qt::LimitEditText(edit, limit);
     }
 }
 
@@ -93,13 +93,13 @@ void ScrollCaret(const Dialog&, int) {}
 
 void ReplaceSel(const Dialog& dialog, int id, const std::string& wire) {
     if (QLineEdit* edit = LineEdit(dialog, id)) {
-        edit->insert(FromWire(wire));
+        edit->insert(qt::FromWire(wire));
     }
 }
 
 void SetImage(const Dialog& dialog, int id, const Bitmap& image) {
     if (auto* button = qt::DlgItem<QAbstractButton>(dialog, id)) {
-        SetButtonImage(button, qt::ToPixmap(image));
+        qt::SetButtonImage(button, qt::ToPixmap(image));
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "platform/gui/qt/wire_text.h"
 
-namespace platform {
+namespace platform::qt {
 namespace {
 
 qsizetype ControlCount(const QString& text) {
@@ -107,4 +107,4 @@ void SetProgramText(QLineEdit* edit, const QString& text) {
     }
 }
 
-}  // namespace platform
+}  // namespace platform::qt

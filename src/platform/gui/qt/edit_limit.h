@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QValidator>
 
-namespace platform {
+namespace platform::qt {
 
 class EditLimitValidator : public QValidator {
     Q_OBJECT
@@ -36,4 +36,4 @@ void LimitEditText(QLineEdit* edit, int limit);
 // operator, so what a READ brought stays visible in full and can be shortened.
 void SetProgramText(QLineEdit* edit, const QString& text);
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -33,6 +33,8 @@ QString ImagePath(std::string_view file) {
 
 }  // namespace
 
+namespace qt {
+
 QString BitmapPath(int id) {
     const std::span<const ImageFile> bitmaps = Resources().bitmaps;
     const auto found = std::ranges::find(bitmaps, id, &ImageFile::id);
@@ -44,8 +46,10 @@ QPixmap LoadPixmap(int id) {
     return path.isEmpty() ? QPixmap() : ReadImage(path, "BMP");
 }
 
+}  // namespace qt
+
 Bitmap LoadBitmap(int id) {
-    QPixmap pixmap = LoadPixmap(id);
+    QPixmap pixmap = qt::LoadPixmap(id);
     if (pixmap.isNull()) {
         return {};
     }

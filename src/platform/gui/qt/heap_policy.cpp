@@ -2,7 +2,7 @@
 
 #include <malloc.h>
 
-namespace platform {
+namespace platform::qt {
 
 void KeepLargeBlocksOffTheHeap() {
 #if defined(__GLIBC__)
@@ -11,4 +11,4 @@ void KeepLargeBlocksOffTheHeap() {
 #endif
 }
 
-}  // namespace platform
+}  // namespace platform::qt

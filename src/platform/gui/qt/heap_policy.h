@@ -1,7 +1,7 @@
 #pragma once
 // How the C library's allocator treats the process's large blocks.
 
-namespace platform {
+namespace platform::qt {
 
 // Blocks from 128 KiB up get pages of their own, which go back to the system when freed. Left to
 // itself glibc raises that threshold to the largest block freed so far (up to 32 MiB): once a
@@ -10,4 +10,4 @@ namespace platform {
 // Call it first thing, before the window system allocates.
 void KeepLargeBlocksOffTheHeap();
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -5,11 +5,11 @@
 #include <QPixmap>
 #include <QString>
 
-namespace platform {
+namespace platform::qt {
 
 // Path of a bitmap in the embedded resources (":/velmora/images/…bmp"), empty for an unknown id.
 QString BitmapPath(int id);
 // The bitmap itself, null for an unknown id.
 QPixmap LoadPixmap(int id);
 
-}  // namespace platform
+}  // namespace platform::qt

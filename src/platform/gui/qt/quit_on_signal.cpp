@@ -4,7 +4,7 @@
 
 #include "platform/gui/qt/window_services.h"
 
-namespace platform {
+namespace platform::qt {
 
 QuitOnSignal::QuitOnSignal() : m_notifier(m_signals.Descriptor(), QSocketNotifier::Read) {
     m_notifier.setEnabled(m_signals.Descriptor() >= 0);
@@ -17,4 +17,4 @@ QuitOnSignal::QuitOnSignal() : m_notifier(m_signals.Descriptor(), QSocketNotifie
     });
 }
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -8,7 +8,7 @@
 
 #include "platform/linux/quit_signals.h"
 
-namespace platform {
+namespace platform::qt {
 
 class QuitOnSignal {
   public:
@@ -20,4 +20,4 @@ class QuitOnSignal {
     QSocketNotifier m_notifier;
 };
 
-}  // namespace platform
+}  // namespace platform::qt

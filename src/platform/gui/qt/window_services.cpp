@@ -10,7 +10,7 @@
 #include <QMetaObject>
 #include <QPointer>
 
-namespace platform {
+namespace platform::qt {
 
 QEvent::Type PostedMessageEvent::EventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -90,18 +90,22 @@ void QtMessageBox::ShowFromWorker(const std::string& text, std::function<void()>
         Qt::QueuedConnection);
 }
 
+QtWindowPoster& Poster() {
+    return g_poster;
+}
+
+}  // namespace platform::qt
+
+namespace platform {
+
 WindowServices::WindowServices() {
-    InstallWindowPoster(&g_poster);
-    InstallMessageBox(&g_messageBox);
+    InstallWindowPoster(&qt::g_poster);
+    InstallMessageBox(&qt::g_messageBox);
 }
 
 WindowServices::~WindowServices() {
     InstallMessageBox(nullptr);
     InstallWindowPoster(nullptr);
-}
-
-QtWindowPoster& qt::Poster() {
-    return g_poster;
 }
 
 }  // namespace platform

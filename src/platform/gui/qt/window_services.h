@@ -17,7 +17,7 @@
 #include "platform/message_box.h"
 #include "platform/window_post.h"
 
-namespace platform {
+namespace platform::qt {
 
 // The event that carries a posted window message to the window's thread.
 class PostedMessageEvent : public QEvent {
@@ -51,11 +51,7 @@ class QtMessageBox : public MessageBoxService {
     void ShowFromWorker(const std::string& text, std::function<void()> closed) override;
 };
 
-namespace qt {
-
 // The process's one poster, which WindowServices installs (after the QApplication).
 QtWindowPoster& Poster();
 
-}  // namespace qt
-
-}  // namespace platform
+}  // namespace platform::qt

@@ -2,7 +2,7 @@
 
 #include "platform/utf8.h"
 
-namespace platform {
+namespace platform::qt {
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;  // + the byte, for bytes 0x80..0xFF
@@ -92,4 +92,4 @@ bool InsideCharacter(const QString& text, qsizetype index) {
            text[index].isLowSurrogate();
 }
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace platform::qt {
 
 QString FromWire(std::string_view bytes);
 std::string ToWire(const QString& text);
@@ -22,4 +22,4 @@ std::size_t WireLength(const QString& text);
 // Whether a cut at `index` would split one character's two UTF-16 halves.
 bool InsideCharacter(const QString& text, qsizetype index);
 
-}  // namespace platform
+}  // namespace platform::qt

@@ -23,7 +23,6 @@ namespace {
 
 using platform::BS_BITMAP;
 using platform::BS_PUSHBUTTON;
-using platform::DialogBaseUnits;
 using platform::SS_LEFT;
 using platform::SS_NOPREFIX;
 using platform::WS_CAPTION;
@@ -31,6 +30,7 @@ using platform::WS_CHILD;
 using platform::WS_POPUP;
 using platform::WS_TABSTOP;
 using platform::WS_VISIBLE;
+using platform::qt::DialogBaseUnits;
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroLikeWindows) {
     struct Case {
@@ -40,7 +40,7 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroLikeWindows) {
          {Case{5, 7, 4, 9}, Case{6, 7, 4, 11}, Case{-6, 7, 4, -11}, Case{6, -7, 4, -11},
           Case{-6, -7, 4, 11}, Case{2, 3, -4, -2}, Case{0, 7, 4, 0}, Case{3, 5, 0, -1},
           Case{1 << 20, 1 << 20, 1 << 10, 1 << 30}}) {
-        EXPECT_EQ(platform::MulDiv(row.a, row.b, row.c), row.expected)
+        EXPECT_EQ(platform::qt::MulDiv(row.a, row.b, row.c), row.expected)
             << row.a << "*" << row.b << "/" << row.c;
     }
 }
@@ -52,7 +52,7 @@ TEST(DialogUnits, AverageWidthIsRoundedFromTheAlphabetAsWindowsDoes) {
     };
     for (const Case& row :
          {Case{311, 6}, Case{312, 6}, Case{338, 7}, Case{363, 7}, Case{389, 7}, Case{390, 8}}) {
-        EXPECT_EQ(platform::BaseUnitsFromMetrics(row.alphabet, 15),
+        EXPECT_EQ(platform::qt::BaseUnitsFromMetrics(row.alphabet, 15),
                   (DialogBaseUnits{row.expectedX, 15}))
             << row.alphabet;
     }
@@ -60,10 +60,13 @@ TEST(DialogUnits, AverageWidthIsRoundedFromTheAlphabetAsWindowsDoes) {
 
 TEST(DialogUnits, EachFieldOfARectangleIsConvertedOnItsOwn) {
     const DialogBaseUnits base{7, 14};
-    EXPECT_EQ(platform::DialogUnitsToPixels(QRect(6, 6, 283, 33), base), QRect(11, 11, 495, 58));
-    EXPECT_EQ(platform::DialogUnitsToPixels(QRect(0, 0, 295, 166), base), QRect(0, 0, 516, 291));
+    EXPECT_EQ(platform::qt::DialogUnitsToPixels(QRect(6, 6, 283, 33), base),
+              QRect(11, 11, 495, 58));
+    EXPECT_EQ(platform::qt::DialogUnitsToPixels(QRect(0, 0, 295, 166), base),
+              QRect(0, 0, 516, 291));
     // 209 + 36 converted apart is 366 + 63, one pixel short of converting the right edge (429).
-    EXPECT_EQ(platform::DialogUnitsToPixels(QRect(209, 47, 36, 14), base), QRect(366, 82, 63, 25));
+    EXPECT_EQ(platform::qt::DialogUnitsToPixels(QRect(209, 47, 36, 14), base),
+              QRect(366, 82, 63, 25));
 }
 
 class BuiltDialog : public testing::Test {
@@ -71,16 +74,16 @@ class BuiltDialog : public testing::Test {
     void Build(int id) {
         dialogTemplate_ = res::FindDialogTemplate(id);
         ASSERT_NE(dialogTemplate_, nullptr);
-        controls_ = platform::BuildDialog(*dialogTemplate_, &dialog_);
+        controls_ = platform::qt::BuildDialog(*dialogTemplate_, &dialog_);
     }
     QRect Pixels(const platform::ControlTemplate& control) const {
-        return platform::DialogUnitsToPixels(QRect(control.x, control.y, control.cx, control.cy),
-                                             controls_.BaseUnits());
+        return platform::qt::DialogUnitsToPixels(
+            QRect(control.x, control.y, control.cx, control.cy), controls_.BaseUnits());
     }
 
     QDialog dialog_;
     const platform::DialogTemplate* dialogTemplate_ = nullptr;
-    platform::DialogControls controls_;
+    platform::qt::DialogControls controls_;
 };
 
 TEST_F(BuiltDialog, CreatesEveryControlAsAChildInTemplateOrder) {
@@ -93,7 +96,7 @@ TEST_F(BuiltDialog, CreatesEveryControlAsAChildInTemplateOrder) {
         QWidget* widget = controls_.InOrder()[i].widget;
         EXPECT_EQ(children[static_cast<qsizetype>(i)], widget) << i;
         EXPECT_EQ(controls_.InOrder()[i].id, id);
-        EXPECT_EQ(widget->property(platform::kControlIdProperty).toInt(), id);
+        EXPECT_EQ(widget->property(platform::qt::kControlIdProperty).toInt(), id);
         EXPECT_FALSE(widget->objectName().isEmpty());
         EXPECT_EQ(widget->objectName().toStdString(), res::ResourceSymbolName(id));
         if (id != IDC_STATIC) {
@@ -123,11 +126,11 @@ TEST_F(BuiltDialog, HiddenControlsStayHiddenWhenTheDialogIsShown) {
 
 TEST_F(BuiltDialog, ClientAreaAndControlsAreLaidOutInConvertedDialogUnits) {
     Build(IDD_MAIN);
-    const DialogBaseUnits base = platform::BaseUnitsOf(dialog_.font());
+    const DialogBaseUnits base = platform::qt::BaseUnitsOf(dialog_.font());
     EXPECT_EQ(controls_.BaseUnits(), base);
     EXPECT_GT(base.x, 0);
     EXPECT_GT(base.y, 0);
-    const QSize client = platform::DialogUnitsToPixels(QRect(0, 0, 295, 166), base).size();
+    const QSize client = platform::qt::DialogUnitsToPixels(QRect(0, 0, 295, 166), base).size();
     EXPECT_EQ(dialog_.minimumSize(), client);
     EXPECT_EQ(dialog_.maximumSize(), client);
     EXPECT_EQ(dialog_.font().pointSize(), 9);
@@ -141,7 +144,7 @@ TEST_F(BuiltDialog, ClientAreaAndControlsAreLaidOutInConvertedDialogUnits) {
             EXPECT_EQ(widget->width(), Pixels(control).width());
             EXPECT_LT(widget->height(), Pixels(control).height());  // the list drops below
         } else if (control.imageId != 0) {
-            EXPECT_EQ(widget->size(), platform::LoadPixmap(control.imageId).size());
+            EXPECT_EQ(widget->size(), platform::qt::LoadPixmap(control.imageId).size());
         } else if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             // One-line labels show their whole text, however wide the font sets it.
             EXPECT_EQ(widget->height(), Pixels(control).height());
@@ -162,7 +165,7 @@ TEST_F(BuiltDialog, TitleBarOffersMinimiseAndCloseButNeverMaximise) {
     EXPECT_FALSE(dialog_.windowFlags() & Qt::WindowMaximizeButtonHint);
 
     QDialog about;
-    platform::BuildDialog(*res::FindDialogTemplate(IDD_ABOUTBOX), &about);
+    platform::qt::BuildDialog(*res::FindDialogTemplate(IDD_ABOUTBOX), &about);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
@@ -268,7 +271,7 @@ TEST(DialogBuilder, StaticTextShowsAmpersandsAndWrapsAsWindowsDoes) {
     const platform::DialogTemplate dialogTemplate{
         100, WS_POPUP | WS_CAPTION, 0, 0, 0, 80, 50, "MS Shell Dlg", 9, 400, "Test", controls, {}};
     QDialog dialog;
-    const platform::DialogControls built = platform::BuildDialog(dialogTemplate, &dialog);
+    const platform::qt::DialogControls built = platform::qt::BuildDialog(dialogTemplate, &dialog);
     const auto text = [&](std::size_t i) {
         return qobject_cast<QLabel*>(built.InOrder()[i].widget)->text();
     };
@@ -278,16 +281,16 @@ TEST(DialogBuilder, StaticTextShowsAmpersandsAndWrapsAsWindowsDoes) {
     EXPECT_EQ(built.Find(IDOK)->accessibleName(), QStringLiteral("Go"));
     const auto* tall = qobject_cast<QLabel*>(built.InOrder()[4].widget);
     EXPECT_TRUE(tall->wordWrap());
-    EXPECT_EQ(tall->width(), platform::MulDiv(30, built.BaseUnits().x, 4));
+    EXPECT_EQ(tall->width(), platform::qt::MulDiv(30, built.BaseUnits().x, 4));
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);  // no WS_SYSMENU
 }
 
 TEST(DialogBuilder, ButtonImageShowsAtItsOwnSizeAndCanBeTakenAway) {
     QPushButton button;
-    platform::SetButtonImage(&button, platform::LoadPixmap(IDB_TAG_READ));
+    platform::qt::SetButtonImage(&button, platform::qt::LoadPixmap(IDB_TAG_READ));
     EXPECT_FALSE(button.icon().isNull());
     EXPECT_EQ(button.iconSize(), QSize(95, 36));
-    platform::SetButtonImage(&button, QPixmap());
+    platform::qt::SetButtonImage(&button, QPixmap());
     EXPECT_TRUE(button.icon().isNull());
 }
 

@@ -36,13 +36,13 @@ TEST(WireText, EveryByteStringSurvivesTheBoxes) {
          128},
     };
     for (const Row& row : rows) {
-        const QString text = platform::FromWire(row.bytes);
+        const QString text = platform::qt::FromWire(row.bytes);
         EXPECT_EQ(text.size(), row.characters) << row.name;
-        EXPECT_EQ(platform::ToWire(text), row.bytes) << row.name;
-        EXPECT_EQ(platform::WireLength(text), row.bytes.size()) << row.name;
+        EXPECT_EQ(platform::qt::ToWire(text), row.bytes) << row.name;
+        EXPECT_EQ(platform::qt::WireLength(text), row.bytes.size()) << row.name;
     }
     // Half of a character typed or pasted alone has no bytes of its own to keep.
-    EXPECT_EQ(platform::ToWire(QString(QChar(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(platform::qt::ToWire(QString(QChar(0xD800))), "\xEF\xBF\xBD");
 }
 
 }  // namespace
