@@ -17,7 +17,7 @@
 #include "cli/batch_file.h"
 #include "cli/batch_log.h"
 #include "cli/batch_progress.h"
-#include "cli/commands.h"
+#include "cli/command_runs.h"
 #include "cli/text_out.h"
 #include "platform/console.h"
 #include "tag/answers.h"

@@ -4,7 +4,7 @@
 #include <variant>
 
 #include "cli/arguments.h"
-#include "cli/commands.h"
+#include "cli/command_runs.h"
 #include "platform/console.h"
 
 int main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/command_runs.h"
 #include "platform/port_devices.h"
 #include "port/port_settings_map.h"
 

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/command_runs.h"
 #include "cli/tag_actions.h"
 #include "cli/text_out.h"
 

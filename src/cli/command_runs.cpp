@@ -1,4 +1,4 @@
-#include "cli/commands.h"
+#include "cli/command_runs.h"
 
 #include <chrono>
 #include <cstdio>
