@@ -117,10 +117,9 @@ std::variant<BatchLog, std::string> BatchLog::Read(const std::filesystem::path& 
     // A log that another run holds is refused for that, whatever it holds.
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) {
-        auto opened = platform::JournalFile::Open(path);
-        if (auto* refused = std::get_if<platform::JournalFile::Refusal>(&opened);
-            refused != nullptr && refused->inUse) {
-            return InUse(path, *refused);
+        const auto opened = platform::JournalFile::Open(path);
+        if (!opened && opened.error().inUse) {
+            return InUse(path, opened.error());
         }
     }
     std::ifstream file(path, std::ios::binary);
@@ -213,28 +212,29 @@ BatchLog::History BatchLog::Of(const BatchRow& row) const {
 std::optional<std::string> BatchLog::Begin() {
     const std::string name = m_path.string();
     auto opened = platform::JournalFile::Open(m_path);
-    if (auto* refused = std::get_if<platform::JournalFile::Refusal>(&opened)) {
-        if (refused->inUse) {
-            return InUse(m_path, *refused);
+    if (!opened) {
+        if (opened.error().inUse) {
+            return InUse(m_path, opened.error());
         }
-        return "cannot write the log " + name + ": " + refused->reason;
+        return "cannot write the log " + name + ": " + opened.error().reason;
     }
-    m_file.emplace(std::move(std::get<platform::JournalFile>(opened)));
-    std::string content;
-    if (std::optional<std::string> why = m_file->ReadAll(content)) {
-        return "cannot read the log " + name + ": " + *why;
+    m_file.emplace(std::move(*opened));
+    const platform::Result<std::string> content = m_file->ReadAll();
+    if (!content) {
+        return "cannot read the log " + name + ": " + content.error();
     }
-    return Take(content, true);
+    return Take(*content, true);
 }
 
 std::optional<std::string> BatchLog::Append(LogRecord record) {
     record.time = UtcNow();
     std::string text = std::exchange(m_lead, {}) + FormatLogRecord(record) + "\n";
-    std::optional<std::string> why = m_file->Append(text);
-    if (why) {
+    const platform::Result<void> written = m_file->Append(text);
+    if (!written) {
         m_lead = "\n";  // whatever part of the record is there stays on a line of its own
+        return written.error();
     }
-    return why;
+    return std::nullopt;
 }
 
 }  // namespace cli

@@ -9,7 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
+
+#include "platform/result.h"
 
 namespace platform {
 
@@ -21,7 +22,7 @@ class JournalFile {
         std::optional<unsigned long> holder;  // its process, where the system tells it
     };
     // Opens `path` for appending, creating it when it is not there, and takes it for this journal.
-    static std::variant<JournalFile, Refusal> Open(const std::filesystem::path& path);
+    static Result<JournalFile, Refusal> Open(const std::filesystem::path& path);
 
     JournalFile(JournalFile&& other) noexcept;
     JournalFile& operator=(JournalFile&& other) noexcept;
@@ -29,13 +30,12 @@ class JournalFile {
     JournalFile& operator=(const JournalFile&) = delete;
     ~JournalFile();
 
-    // Writes `record` at the end with one call and syncs it to the disk. Nothing when it is all
-    // there; else the system's reason ("No space left on device"), and part of it may be there.
-    std::optional<std::string> Append(std::string_view record);
+    // Writes `record` at the end with one call and syncs it to the disk. Else the system's reason
+    // ("No space left on device"), and part of it may be there.
+    Result<void> Append(std::string_view record);
 
-    // Puts everything the file holds, from its start, into `content`. Nothing when it could;
-    // else the system's reason.
-    std::optional<std::string> ReadAll(std::string& content) const;
+    // Everything the file holds, from its start; else the system's reason.
+    Result<std::string> ReadAll() const;
 
   private:
     JournalFile() = default;

@@ -56,20 +56,19 @@ std::optional<unsigned long> FlockHolder(int fd) {
 
 }  // namespace
 
-std::variant<JournalFile, JournalFile::Refusal> JournalFile::Open(
-    const std::filesystem::path& path) {
+Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        return Refusal{std::strerror(errno), false, std::nullopt};
+        return Failure(Refusal{std::strerror(errno), false, std::nullopt});
     }
     JournalFile file;
     file.m_handle = fd;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
-            return Refusal{"another batch is using it", true, FlockHolder(fd)};
+            return Failure(Refusal{"another batch is using it", true, FlockHolder(fd)});
         }
         if (errno != EINTR) {
-            return Refusal{std::strerror(errno), false, std::nullopt};
+            return Failure(Refusal{std::strerror(errno), false, std::nullopt});
         }
     }
     return file;
@@ -82,39 +81,39 @@ void JournalFile::Close() {
     }
 }
 
-std::optional<std::string> JournalFile::Append(std::string_view record) {
+Result<void> JournalFile::Append(std::string_view record) {
     const int fd = static_cast<int>(m_handle);
     // A short write means the disk or the size limit has run out: the next write says which.
     while (!record.empty()) {
         const ssize_t written = ::write(fd, record.data(), record.size());
         if (written < 0 && errno != EINTR) {
-            return std::string(std::strerror(errno));
+            return Failure(std::strerror(errno));
         }
         if (written == 0) {
-            return std::string("the disk took none of it");
+            return Failure("the disk took none of it");
         }
         if (written > 0) {
             record.remove_prefix(static_cast<std::size_t>(written));
         }
     }
     if (::fdatasync(fd) != 0) {
-        return std::string(std::strerror(errno));
+        return Failure(std::strerror(errno));
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> JournalFile::ReadAll(std::string& content) const {
+Result<std::string> JournalFile::ReadAll() const {
+    std::string content;
     const int fd = static_cast<int>(m_handle);
-    content.clear();
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(content.size()));
         if (n > 0) {
             content.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0) {
-            return std::nullopt;
+            return content;
         } else if (errno != EINTR) {
-            return std::string(std::strerror(errno));
+            return Failure(std::strerror(errno));
         }
     }
 }

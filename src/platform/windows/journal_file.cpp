@@ -25,16 +25,15 @@ HANDLE Handle(std::intptr_t value) {
 
 }  // namespace
 
-std::variant<JournalFile, JournalFile::Refusal> JournalFile::Open(
-    const std::filesystem::path& path) {
+Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesystem::path& path) {
     const HANDLE handle =
         CreateFileW(path.wstring().c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
                     FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_SHARING_VIOLATION) {
-            return Refusal{"another batch is using it", true, std::nullopt};
+            return Failure(Refusal{"another batch is using it", true, std::nullopt});
         }
-        return Refusal{SystemReason(), false, std::nullopt};
+        return Failure(Refusal{SystemReason(), false, std::nullopt});
     }
     JournalFile file;
     file.m_handle = reinterpret_cast<std::intptr_t>(handle);
@@ -44,9 +43,9 @@ std::variant<JournalFile, JournalFile::Refusal> JournalFile::Open(
     if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
                     &beyond)) {
         if (GetLastError() == ERROR_LOCK_VIOLATION) {
-            return Refusal{"another batch is using it", true, std::nullopt};
+            return Failure(Refusal{"another batch is using it", true, std::nullopt});
         }
-        return Refusal{SystemReason(), false, std::nullopt};
+        return Failure(Refusal{SystemReason(), false, std::nullopt});
     }
     return file;
 }
@@ -58,26 +57,26 @@ void JournalFile::Close() {
     }
 }
 
-std::optional<std::string> JournalFile::Append(std::string_view record) {
+Result<void> JournalFile::Append(std::string_view record) {
     while (!record.empty()) {
         DWORD written = 0;
         if (!WriteFile(Handle(m_handle), record.data(), static_cast<DWORD>(record.size()), &written,
                        nullptr)) {
-            return SystemReason();
+            return Failure(SystemReason());
         }
         if (written == 0) {
-            return "the disk took none of it";
+            return Failure("the disk took none of it");
         }
         record.remove_prefix(written);
     }
     if (!FlushFileBuffers(Handle(m_handle))) {
-        return SystemReason();
+        return Failure(SystemReason());
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> JournalFile::ReadAll(std::string& content) const {
-    content.clear();
+Result<std::string> JournalFile::ReadAll() const {
+    std::string content;
     char buffer[65536];
     for (;;) {
         // An offset of its own for each read: appends move the file's pointer to the end.
@@ -87,12 +86,12 @@ std::optional<std::string> JournalFile::ReadAll(std::string& content) const {
         DWORD n = 0;
         if (!ReadFile(Handle(m_handle), buffer, sizeof buffer, &n, &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) {
-                return std::nullopt;
+                return content;
             }
-            return SystemReason();
+            return Failure(SystemReason());
         }
         if (n == 0) {
-            return std::nullopt;
+            return content;
         }
         content.append(buffer, n);
     }
