@@ -4,8 +4,8 @@
 // open it is this journal's alone: a second one on the same file, from this process or another,
 // is refused, so that two runs never append to one log.
 
-#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +28,7 @@ class JournalFile {
     JournalFile& operator=(JournalFile&& other) noexcept;
     JournalFile(const JournalFile&) = delete;
     JournalFile& operator=(const JournalFile&) = delete;
-    ~JournalFile();
+    ~JournalFile();  // closes
 
     // Writes `record` at the end with one call and syncs it to the disk. Else the system's reason
     // ("No space left on device"), and part of it may be there.
@@ -38,11 +38,10 @@ class JournalFile {
     Result<std::string> ReadAll() const;
 
   private:
-    JournalFile() = default;
-    void Close();
+    struct File;  // the backend's own open file, closed when it goes
+    explicit JournalFile(std::unique_ptr<File> file);
 
-    static constexpr std::intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE's value too
-    std::intptr_t m_handle = kNoHandle;
+    std::unique_ptr<File> m_file;
 };
 
 }  // namespace platform

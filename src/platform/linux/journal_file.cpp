@@ -56,13 +56,26 @@ std::optional<unsigned long> FlockHolder(int fd) {
 
 }  // namespace
 
+struct JournalFile::File {
+    explicit File(int descriptor) : fd(descriptor) {}
+    ~File() { ::close(fd); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    const int fd;
+};
+
+JournalFile::JournalFile(std::unique_ptr<File> file) : m_file(std::move(file)) {}
+JournalFile::JournalFile(JournalFile&& other) noexcept = default;
+JournalFile& JournalFile::operator=(JournalFile&& other) noexcept = default;
+JournalFile::~JournalFile() = default;
+
 Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return Failure(Refusal{std::strerror(errno), false, std::nullopt});
     }
-    JournalFile file;
-    file.m_handle = fd;
+    JournalFile file(std::make_unique<File>(fd));
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
             return Failure(Refusal{"another batch is using it", true, FlockHolder(fd)});
@@ -74,15 +87,8 @@ Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesyste
     return file;
 }
 
-void JournalFile::Close() {
-    if (m_handle != kNoHandle) {
-        ::close(static_cast<int>(m_handle));
-        m_handle = kNoHandle;
-    }
-}
-
 Result<void> JournalFile::Append(std::string_view record) {
-    const int fd = static_cast<int>(m_handle);
+    const int fd = m_file->fd;
     // A short write means the disk or the size limit has run out: the next write says which.
     while (!record.empty()) {
         const ssize_t written = ::write(fd, record.data(), record.size());
@@ -104,7 +110,7 @@ Result<void> JournalFile::Append(std::string_view record) {
 
 Result<std::string> JournalFile::ReadAll() const {
     std::string content;
-    const int fd = static_cast<int>(m_handle);
+    const int fd = m_file->fd;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(content.size()));

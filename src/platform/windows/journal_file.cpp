@@ -8,6 +8,7 @@
 
 #include "platform/journal_file.h"
 #include "platform/serial_error.h"
+#include "platform/windows/unique_handle.h"
 #include "platform/windows/win32_api.h"
 
 namespace platform {
@@ -19,11 +20,18 @@ std::string SystemReason() {
     return text.starts_with(": ") ? text.substr(2) : text;
 }
 
-HANDLE Handle(std::intptr_t value) {
-    return reinterpret_cast<HANDLE>(value);
-}
-
 }  // namespace
+
+struct JournalFile::File {
+    explicit File(HANDLE file) : handle(file) {}
+
+    win32::UniqueHandle handle;
+};
+
+JournalFile::JournalFile(std::unique_ptr<File> file) : m_file(std::move(file)) {}
+JournalFile::JournalFile(JournalFile&& other) noexcept = default;
+JournalFile& JournalFile::operator=(JournalFile&& other) noexcept = default;
+JournalFile::~JournalFile() = default;
 
 Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesystem::path& path) {
     const HANDLE handle =
@@ -35,8 +43,7 @@ Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesyste
         }
         return Failure(Refusal{SystemReason(), false, std::nullopt});
     }
-    JournalFile file;
-    file.m_handle = reinterpret_cast<std::intptr_t>(handle);
+    JournalFile file(std::make_unique<File>(handle));
     OVERLAPPED beyond{};
     beyond.Offset = 0xFFFFFFFEu;
     beyond.OffsetHigh = 0x7FFFFFFFu;
@@ -50,18 +57,11 @@ Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesyste
     return file;
 }
 
-void JournalFile::Close() {
-    if (m_handle != kNoHandle) {
-        CloseHandle(Handle(m_handle));
-        m_handle = kNoHandle;
-    }
-}
-
 Result<void> JournalFile::Append(std::string_view record) {
     while (!record.empty()) {
         DWORD written = 0;
-        if (!WriteFile(Handle(m_handle), record.data(), static_cast<DWORD>(record.size()), &written,
-                       nullptr)) {
+        if (!WriteFile(m_file->handle.get(), record.data(), static_cast<DWORD>(record.size()),
+                       &written, nullptr)) {
             return Failure(SystemReason());
         }
         if (written == 0) {
@@ -69,7 +69,7 @@ Result<void> JournalFile::Append(std::string_view record) {
         }
         record.remove_prefix(written);
     }
-    if (!FlushFileBuffers(Handle(m_handle))) {
+    if (!FlushFileBuffers(m_file->handle.get())) {
         return Failure(SystemReason());
     }
     return {};
@@ -84,7 +84,7 @@ Result<std::string> JournalFile::ReadAll() const {
         at.Offset = static_cast<DWORD>(content.size());
         at.OffsetHigh = static_cast<DWORD>(static_cast<unsigned long long>(content.size()) >> 32);
         DWORD n = 0;
-        if (!ReadFile(Handle(m_handle), buffer, sizeof buffer, &n, &at)) {
+        if (!ReadFile(m_file->handle.get(), buffer, sizeof buffer, &n, &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) {
                 return content;
             }
