@@ -9,6 +9,8 @@
 
 namespace cli {
 
+using platform::Failure;
+
 const char* const kUsage =
     "usage: velmora-tag [--port COMn] read [--json]\n"
     "       velmora-tag [--port COMn] write [--homepage TEXT] [--lock] [--table-info TEXT] "
@@ -72,24 +74,24 @@ std::optional<Command> CommandNamed(std::string_view word) {
 }
 
 // Stores one option's value; why not, when it cannot be taken.
-std::optional<std::string> Store(Arguments& args, std::string_view name, std::string value) {
+platform::Result<void> Store(Arguments& args, std::string_view name, std::string value) {
     std::optional<std::string>* slot = nullptr;
     if (name == "--gap" || name == "--poll-wait") {
         const std::optional<unsigned> ms = Milliseconds(value);
         if (!ms) {
-            return std::string(name) + " takes milliseconds from 1 to " +
-                   std::to_string(tag::kAnswerWaitMs) + ", not '" + value + "'";
+            return Failure(std::string(name) + " takes milliseconds from 1 to " +
+                           std::to_string(tag::kAnswerWaitMs) + ", not '" + value + "'");
         }
         if (name == "--gap") {
             args.quickGapMs = *ms;
         } else {
             args.pollWaitMs = *ms;
         }
-        return std::nullopt;
+        return {};
     }
     if (name == "--port") {
         if (!platform::ParseComPortName(value)) {
-            return "'" + value + "' is no port name (COM1, COM2, ...)";
+            return Failure("'" + value + "' is no port name (COM1, COM2, ...)");
         }
         slot = &args.port;
     } else if (name == "--homepage") {
@@ -102,7 +104,7 @@ std::optional<std::string> Store(Arguments& args, std::string_view name, std::st
         slot = &args.logPath;
     }
     *slot = std::move(value);
-    return std::nullopt;
+    return {};
 }
 
 void Set(Arguments& args, std::string_view name) {
@@ -119,28 +121,27 @@ void Set(Arguments& args, std::string_view name) {
 }
 
 // Options that only mean something beside another one.
-std::optional<std::string> Unpaired(const Arguments& args,
-                                    const std::vector<std::string_view>& given) {
+platform::Result<void> Unpaired(const Arguments& args, const std::vector<std::string_view>& given) {
     const auto has = [&](std::string_view name) {
         return std::find(given.begin(), given.end(), name) != given.end();
     };
     if (has("--gap") && !has("--quick")) {
-        return "--gap sets the quick end's closing silence and needs --quick";
+        return Failure("--gap sets the quick end's closing silence and needs --quick");
     }
     for (const std::string_view name : {"--poll-wait", "--no-tag-answer"}) {
         if (has(name) && !args.handsFree) {
-            return std::string(name) + " is for the polls of --hands-free";
+            return Failure(std::string(name) + " is for the polls of --hands-free");
         }
     }
     if (args.resume && !args.logPath) {
-        return "--resume needs the --log of the batch to resume";
+        return Failure("--resume needs the --log of the batch to resume");
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
 
-std::variant<Arguments, std::string> ParseArguments(int argc, const char* const* argv) {
+platform::Result<Arguments> ParseArguments(int argc, const char* const* argv) {
     Arguments args;
     std::optional<Command> command;
     std::vector<std::string> operands;
@@ -155,12 +156,12 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
         }
         if (option == nullptr) {
             if (word.starts_with("-") && !CommandNamed(word)) {
-                return "unknown option '" + std::string(word) + "'";
+                return Failure("unknown option '" + std::string(word) + "'");
             }
             if (!command) {
                 command = CommandNamed(word);
                 if (!command) {
-                    return "unknown command '" + std::string(word) + "'";
+                    return Failure("unknown command '" + std::string(word) + "'");
                 }
             } else {
                 operands.emplace_back(word);
@@ -169,20 +170,20 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
         }
         for (const auto& [name, unused] : seen) {
             if (name == word) {
-                return std::string(word) + " is given twice";
+                return Failure(std::string(word) + " is given twice");
             }
         }
         seen.emplace_back(option->name, option->only);
         if (!option->takesValue) {
             Set(args, word);
         } else if (i + 1 == argc) {
-            return std::string(word) + " needs a value";
-        } else if (std::optional<std::string> why = Store(args, word, argv[++i])) {
-            return *why;
+            return Failure(std::string(word) + " needs a value");
+        } else if (const platform::Result<void> stored = Store(args, word, argv[++i]); !stored) {
+            return Failure(stored.error());
         }
     }
     if (!command) {
-        return "no command given";
+        return Failure("no command given");
     }
     args.command = *command;
     for (const auto& [name, only] : seen) {
@@ -190,15 +191,15 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
                                : args.command != Command::Ports && args.command != Command::Help &&
                                      args.command != Command::Version;
         if (!fits) {
-            return std::string(name) + " does not go with this command";
+            return Failure(std::string(name) + " does not go with this command");
         }
     }
     const std::size_t wanted = args.command == Command::Batch ? 1 : 0;
     if (operands.size() > wanted) {
-        return "unexpected '" + operands[wanted] + "'";
+        return Failure("unexpected '" + operands[wanted] + "'");
     }
     if (operands.size() < wanted) {
-        return "batch needs the CSV file";
+        return Failure("batch needs the CSV file");
     }
     if (wanted == 1) {
         args.csvPath = operands[0];
@@ -207,8 +208,8 @@ std::variant<Arguments, std::string> ParseArguments(int argc, const char* const*
     for (const auto& [name, unused] : seen) {
         given.push_back(name);
     }
-    if (std::optional<std::string> why = Unpaired(args, given)) {
-        return *why;
+    if (const platform::Result<void> paired = Unpaired(args, given); !paired) {
+        return Failure(paired.error());
     }
     if (args.handsFree && args.pollWaitMs == 0) {
         args.pollWaitMs = tag::kPollWaitMs;

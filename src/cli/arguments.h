@@ -3,7 +3,8 @@
 
 #include <optional>
 #include <string>
-#include <variant>
+
+#include "platform/result.h"
 
 namespace cli {
 
@@ -29,7 +30,7 @@ struct Arguments {
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).
-std::variant<Arguments, std::string> ParseArguments(int argc, const char* const* argv);
+platform::Result<Arguments> ParseArguments(int argc, const char* const* argv);
 
 extern const char* const kUsage;
 

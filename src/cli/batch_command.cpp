@@ -302,8 +302,8 @@ class BatchRun {
         if (m_log) {
             LogRecord started = RecordOf(row, m_session.PortName());
             started.record = "started";
-            if (std::optional<std::string> why = m_log->Append(std::move(started))) {
-                return LogFailed(why, Named(row) + " was not written");
+            if (const platform::Result<void> logged = m_log->Append(std::move(started)); !logged) {
+                return LogFailed(logged.error(), Named(row) + " was not written");
             }
         }
         m_progress.Working(Named(row) + ": writing");
@@ -319,15 +319,15 @@ class BatchRun {
         if (report.portLost) {
             // No result: what the tag holds now is not known, so the row stays under way, and a
             // resumed batch asks for its tag back as after a kill.
-            m_progress.Unfinished(Named(row) + ": not done: " + report.failure);
+            m_progress.Unfinished(Named(row) + ": not done: " + report.outcome.error());
             m_deviceLost = true;
             return false;
         }
-        if (!Record(row, report, report.failure)) {
-            m_progress.Unfinished(Named(row) + ": not done: " + report.failure);
+        if (!Record(row, report, report.outcome.error())) {
+            m_progress.Unfinished(Named(row) + ": not done: " + report.outcome.error());
             return false;
         }
-        m_progress.Failed(Named(row) + ": " + report.failure);
+        m_progress.Failed(Named(row) + ": " + report.outcome.error());
         return true;
     }
 
@@ -380,16 +380,16 @@ class BatchRun {
         record.readBack = Escaped(report.readBack.value_or(""));
         record.result = std::move(result);
         record.record = "result";
-        const std::optional<std::string> why = m_log->Append(std::move(record));
-        return !why || LogFailed(why, Named(row) +
-                                          "'s result is not recorded: a resumed batch "
-                                          "asks for its tag back");
+        const platform::Result<void> logged = m_log->Append(std::move(record));
+        return logged || LogFailed(logged.error(), Named(row) +
+                                                       "'s result is not recorded: a resumed batch "
+                                                       "asks for its tag back");
     }
 
     // A log that cannot be written any more stops the batch before the next frame: a tag done
     // without its record would be done again on resume, and the log would not tell it.
-    bool LogFailed(const std::optional<std::string>& why, const std::string& consequence) {
-        Complain("cannot write the log " + m_log->Path().string() + ": " + *why +
+    bool LogFailed(const std::string& why, const std::string& consequence) {
+        Complain("cannot write the log " + m_log->Path().string() + ": " + why +
                  "; the batch stops (" + consequence + ")");
         m_logBroken = true;
         return false;
@@ -431,33 +431,34 @@ void SayWhatIsLeft(BatchProgress& progress, const BatchLog& log,
 }  // namespace
 
 int RunBatch(const Arguments& args) {
-    auto file = ReadBatchFile(args.csvPath);
-    if (const auto* reasons = std::get_if<std::vector<std::string>>(&file)) {
-        for (const std::string& why : *reasons) {
+    const platform::Result<std::vector<BatchRow>, std::vector<std::string>> file =
+        ReadBatchFile(args.csvPath);
+    if (!file) {
+        for (const std::string& why : file.error()) {
             Complain(why);
         }
         return kBadInput;
     }
-    const std::vector<BatchRow>& rows = std::get<std::vector<BatchRow>>(file);
+    const std::vector<BatchRow>& rows = *file;
     std::optional<BatchLog> log;
     if (args.logPath) {
-        auto read = BatchLog::Read(*args.logPath, args.resume, rows);
-        if (const auto* why = std::get_if<std::string>(&read)) {
-            Complain(*why);
+        platform::Result<BatchLog> read = BatchLog::Read(*args.logPath, args.resume, rows);
+        if (!read) {
+            Complain(read.error());
             return kBadInput;
         }
-        log.emplace(std::move(std::get<BatchLog>(read)));
+        log.emplace(std::move(*read));
     }
     bool incomplete = false;
     {
         PortSession session;
-        if (std::optional<int> status = OpenChosenPort(session, args)) {
-            return *status;
+        if (const auto opened = OpenChosenPort(session, args); !opened) {
+            return opened.error();
         }
         // Only now: a batch whose port does not open leaves no log behind.
         if (log) {
-            if (std::optional<std::string> why = log->Begin()) {
-                Complain(*why);
+            if (const platform::Result<void> begun = log->Begin(); !begun) {
+                Complain(begun.error());
                 return kBadInput;
             }
         }

@@ -10,6 +10,9 @@
 #include "platform/wire_encoding.h"
 
 namespace cli {
+
+using platform::Failure;
+
 namespace {
 
 constexpr std::string_view kHeader = "homepage,table_info,lock";
@@ -72,9 +75,9 @@ std::vector<Record> SplitRecords(std::string_view content) {
     return records;
 }
 
-std::optional<std::string> CheckHeader(std::string_view header) {
-    std::string why;
-    std::optional<std::vector<std::string>> fields = SplitCsvLine(header, why);
+platform::Result<void> CheckHeader(std::string_view header) {
+    // A header that is no CSV line is told by what it should be, not by its quotes.
+    platform::Result<std::vector<std::string>> fields = SplitCsvLine(header);
     if (fields) {
         DropEmptyTrailingFields(*fields);
         std::string names;
@@ -85,39 +88,39 @@ std::optional<std::string> CheckHeader(std::string_view header) {
             names += (names.empty() ? "" : ",") + name;
         }
         if (fields->size() == 3 && names == kHeader) {
-            return std::nullopt;
+            return {};
         }
     }
     if (header.find(';') != std::string_view::npos && header.find(',') == std::string_view::npos) {
-        return "fields are separated by semicolons: save the file with commas";
+        return Failure("fields are separated by semicolons: save the file with commas");
     }
-    return "the header must be " + std::string(kHeader) + "; it is \"" + std::string(header) + "\"";
+    return Failure("the header must be " + std::string(kHeader) + "; it is \"" +
+                   std::string(header) + "\"");
 }
 
 // The items as the wire takes them, or why a character cannot go there.
-std::variant<TagWrite, std::string> ForWire(const TagWrite& asked, bool utf8) {
+platform::Result<TagWrite> ForWire(const TagWrite& asked, bool utf8) {
     if (!utf8) {
         return asked;  // already in the code page the wire uses
     }
     const std::optional<std::string> homepage = platform::Utf8ToWire(asked.homepage);
     const std::optional<std::string> tableInfo = platform::Utf8ToWire(asked.tableInfo);
     if (!homepage || !tableInfo) {
-        return std::string(homepage ? "the table info" : "the homepage") +
-               " holds a character that this computer's code page has no byte for";
+        return Failure(std::string(homepage ? "the table info" : "the homepage") +
+                       " holds a character that this computer's code page has no byte for");
     }
     return TagWrite{*homepage, *tableInfo, asked.lock};
 }
 
 // The row a record asks for; nothing for a row that asks for nothing at all (spaces, or a
 // spreadsheet's empty row of commas).
-std::variant<std::optional<BatchRow>, std::string> ParseRow(const Record& record, bool utf8) {
+platform::Result<std::optional<BatchRow>> ParseRow(const Record& record, bool utf8) {
     if (Trimmed(record.text).empty()) {
         return std::nullopt;
     }
-    std::string why;
-    std::optional<std::vector<std::string>> fields = SplitCsvLine(record.text, why);
+    platform::Result<std::vector<std::string>> fields = SplitCsvLine(record.text);
     if (!fields) {
-        return why;
+        return Failure(fields.error());
     }
     DropEmptyTrailingFields(*fields);
     if (std::all_of(fields->begin(), fields->end(),
@@ -125,32 +128,33 @@ std::variant<std::optional<BatchRow>, std::string> ParseRow(const Record& record
         return std::nullopt;
     }
     if (fields->size() != 3) {
-        return std::to_string(fields->size()) + " fields where homepage,table_info,lock are 3";
+        return Failure(std::to_string(fields->size()) +
+                       " fields where homepage,table_info,lock are 3");
     }
     const std::string lock(Trimmed((*fields)[2]).empty() ? "0" : Trimmed((*fields)[2]));
     if (lock != "0" && lock != "1") {
-        return "lock is '" + (*fields)[2] + "'; it takes 1, 0 or nothing";
+        return Failure("lock is '" + (*fields)[2] + "'; it takes 1, 0 or nothing");
     }
     const TagWrite asked{(*fields)[0], (*fields)[1], lock == "1"};
-    auto wire = ForWire(asked, utf8);
-    if (auto* refused = std::get_if<std::string>(&wire)) {
-        return *refused;
+    const platform::Result<TagWrite> wire = ForWire(asked, utf8);
+    if (!wire) {
+        return Failure(wire.error());
     }
-    BatchRow row{record.line, asked, std::get<TagWrite>(wire)};
-    if (std::optional<std::string> refused = CheckTagWrite(row.items, "lock 1")) {
-        return *refused;
+    BatchRow row{record.line, asked, *wire};
+    if (const platform::Result<void> checked = CheckTagWrite(row.items, "lock 1"); !checked) {
+        return Failure(checked.error());
     }
     return row;
 }
 
 }  // namespace
 
-std::variant<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
+platform::Result<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
     const std::filesystem::path& path) {
     const std::string name = path.string();
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return std::vector<std::string>{"cannot read " + name};
+        return Failure(std::vector<std::string>{"cannot read " + name});
     }
     std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     const bool marked = content.starts_with(kByteOrderMark);
@@ -161,23 +165,24 @@ std::variant<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
     const bool utf8 = marked || IsValidUtf8(content);
     const std::vector<Record> records = SplitRecords(content);
     if (records.empty()) {
-        return std::vector<std::string>{name + " is empty; it needs the header " +
-                                        std::string(kHeader)};
+        return Failure(std::vector<std::string>{name + " is empty; it needs the header " +
+                                                std::string(kHeader)});
     }
-    if (std::optional<std::string> why = CheckHeader(records.front().text)) {
-        return std::vector<std::string>{name + " line 1: " + *why};
+    if (const platform::Result<void> header = CheckHeader(records.front().text); !header) {
+        return Failure(std::vector<std::string>{name + " line 1: " + header.error()});
     }
     std::vector<BatchRow> rows;
     std::vector<std::string> reasons;
     std::size_t bad = 0;
     for (auto record = std::next(records.begin()); record != records.end(); ++record) {
-        auto parsed = ParseRow(*record, utf8);
-        if (auto* why = std::get_if<std::string>(&parsed)) {
+        platform::Result<std::optional<BatchRow>> parsed = ParseRow(*record, utf8);
+        if (!parsed) {
             if (++bad <= kMostReasons) {
-                reasons.push_back(name + " line " + std::to_string(record->line) + ": " + *why);
+                reasons.push_back(name + " line " + std::to_string(record->line) + ": " +
+                                  parsed.error());
             }
-        } else if (auto& row = std::get<std::optional<BatchRow>>(parsed)) {
-            rows.push_back(std::move(*row));
+        } else if (*parsed) {
+            rows.push_back(std::move(**parsed));
         }
     }
     if (bad > kMostReasons) {
@@ -185,10 +190,10 @@ std::variant<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
                           " that cannot be run");
     }
     if (!reasons.empty()) {
-        return reasons;
+        return Failure(reasons);
     }
     if (rows.empty()) {
-        return std::vector<std::string>{name + " has no rows"};
+        return Failure(std::vector<std::string>{name + " has no rows"});
     }
     return rows;
 }

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "cli/tag_actions.h"
+#include "platform/result.h"
 
 namespace cli {
 
@@ -22,7 +22,7 @@ struct BatchRow {
 
 // Every row, or every reason the file cannot be run ("tags.csv line 7: …"), at most a screenful.
 // Empty lines and lines of spaces are passed over.
-std::variant<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
+platform::Result<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
     const std::filesystem::path& path);
 
 }  // namespace cli

@@ -10,6 +10,9 @@
 #include "cli/text_out.h"
 
 namespace cli {
+
+using platform::Failure;
+
 namespace {
 
 // The columns in their order, each with the field it holds; "row", the one number, has none.
@@ -70,8 +73,8 @@ std::string FormatLogRecord(const LogRecord& record) {
 }
 
 std::optional<LogRecord> ParseLogRecord(std::string_view line) {
-    std::string why;
-    std::optional<std::vector<std::string>> fields = SplitCsvLine(line, why);
+    // Why a line is no CSV line does not matter: it is no record either.
+    platform::Result<std::vector<std::string>> fields = SplitCsvLine(line);
     // A record is whole when it has every column and ends with its kind: a cut one lacks at least
     // the last column, since the kind is written last.
     if (!fields || fields->size() != std::size(kColumns) ||
@@ -108,8 +111,8 @@ LogRecord RecordOf(const BatchRow& row, const std::string& port) {
     return record;
 }
 
-std::variant<BatchLog, std::string> BatchLog::Read(const std::filesystem::path& path, bool resume,
-                                                   const std::vector<BatchRow>& rows) {
+platform::Result<BatchLog> BatchLog::Read(const std::filesystem::path& path, bool resume,
+                                          const std::vector<BatchRow>& rows) {
     BatchLog log;
     log.m_path = path;
     log.m_resume = resume;
@@ -119,25 +122,25 @@ std::variant<BatchLog, std::string> BatchLog::Read(const std::filesystem::path& 
     if (std::filesystem::exists(path, ec)) {
         const auto opened = platform::JournalFile::Open(path);
         if (!opened && opened.error().inUse) {
-            return InUse(path, opened.error());
+            return Failure(InUse(path, opened.error()));
         }
     }
     std::ifstream file(path, std::ios::binary);
     const std::string content{std::istreambuf_iterator<char>(file),
                               std::istreambuf_iterator<char>()};
-    if (std::optional<std::string> why = log.Take(content, file.is_open())) {
-        return *why;
+    if (const platform::Result<void> taken = log.Take(content, file.is_open()); !taken) {
+        return Failure(taken.error());
     }
     return log;
 }
 
-std::optional<std::string> BatchLog::Take(const std::string& content, bool exists) {
+platform::Result<void> BatchLog::Take(const std::string& content, bool exists) {
     const std::string name = m_path.string();
     m_history.clear();
     m_cut.clear();
     m_lead.clear();
     if (m_resume && !exists) {
-        return "nothing to resume: " + name + " does not exist; name the log of the batch";
+        return Failure("nothing to resume: " + name + " does not exist; name the log of the batch");
     }
     std::vector<std::string> names;
     for (const Column& column : kColumns) {
@@ -158,8 +161,9 @@ std::optional<std::string> BatchLog::Take(const std::string& content, bool exist
         const std::string where = name + " line " + std::to_string(lineNumber) + ": ";
         if (lineNumber == 1) {
             if (line != header) {
-                return where +
-                       "not a log of this velmora-tag (its header differs); name another log";
+                return Failure(where +
+                               "not a log of this velmora-tag (its header differs); "
+                               "name another log");
             }
             continue;
         }
@@ -170,14 +174,15 @@ std::optional<std::string> BatchLog::Take(const std::string& content, bool exist
         }
         const auto row = byLine.find(record->row);
         if (row == byLine.end()) {
-            return where + "row '" + std::to_string(record->row) + "' is no row of this batch file";
+            return Failure(where + "row '" + std::to_string(record->row) +
+                           "' is no row of this batch file");
         }
         const LogRecord asked = RecordOf(*row->second, {});
         if (!AskSame(*record, asked)) {
-            return where + "row " + std::to_string(record->row) + " asked for " +
-                   DescribeAsked(*record) + ", and that line of the batch file asks for " +
-                   DescribeAsked(asked) +
-                   ": the log belongs to another file, or the file was changed since";
+            return Failure(where + "row " + std::to_string(record->row) + " asked for " +
+                           DescribeAsked(*record) + ", and that line of the batch file asks for " +
+                           DescribeAsked(asked) +
+                           ": the log belongs to another file, or the file was changed since");
         }
         History& history = m_history[record->row];
         history.tried = true;
@@ -189,19 +194,19 @@ std::optional<std::string> BatchLog::Take(const std::string& content, bool exist
         records = true;
     }
     if (records && !m_resume) {
-        return name +
-               " already holds a batch's results: --resume continues that batch, or "
-               "name another log";
+        return Failure(name +
+                       " already holds a batch's results: --resume continues that batch, or "
+                       "name another log");
     }
     if (!records && m_resume) {
-        return "nothing to resume: " + name + " holds no record of a row";
+        return Failure("nothing to resume: " + name + " holds no record of a row");
     }
     if (content.empty()) {
         m_lead = header + "\n";
     } else if (content.back() != '\n') {
         m_lead = "\n";  // nothing is ever appended to a cut record
     }
-    return std::nullopt;
+    return {};
 }
 
 BatchLog::History BatchLog::Of(const BatchRow& row) const {
@@ -209,32 +214,31 @@ BatchLog::History BatchLog::Of(const BatchRow& row) const {
     return found == m_history.end() ? History{} : found->second;
 }
 
-std::optional<std::string> BatchLog::Begin() {
+platform::Result<void> BatchLog::Begin() {
     const std::string name = m_path.string();
     auto opened = platform::JournalFile::Open(m_path);
     if (!opened) {
         if (opened.error().inUse) {
-            return InUse(m_path, opened.error());
+            return Failure(InUse(m_path, opened.error()));
         }
-        return "cannot write the log " + name + ": " + opened.error().reason;
+        return Failure("cannot write the log " + name + ": " + opened.error().reason);
     }
     m_file.emplace(std::move(*opened));
     const platform::Result<std::string> content = m_file->ReadAll();
     if (!content) {
-        return "cannot read the log " + name + ": " + content.error();
+        return Failure("cannot read the log " + name + ": " + content.error());
     }
     return Take(*content, true);
 }
 
-std::optional<std::string> BatchLog::Append(LogRecord record) {
+platform::Result<void> BatchLog::Append(LogRecord record) {
     record.time = UtcNow();
     std::string text = std::exchange(m_lead, {}) + FormatLogRecord(record) + "\n";
-    const platform::Result<void> written = m_file->Append(text);
+    platform::Result<void> written = m_file->Append(text);
     if (!written) {
         m_lead = "\n";  // whatever part of the record is there stays on a line of its own
-        return written.error();
     }
-    return std::nullopt;
+    return written;
 }
 
 }  // namespace cli

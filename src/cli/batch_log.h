@@ -15,11 +15,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "cli/batch_file.h"
 #include "platform/journal_file.h"
+#include "platform/result.h"
 
 namespace cli {
 
@@ -67,8 +67,8 @@ class BatchLog {
     // Reads what the log at `path` holds of `rows`, or why it cannot be used (a log of another
     // file, one that holds results although `resume` was not asked for, or nothing to resume
     // although it was). Writes nothing.
-    static std::variant<BatchLog, std::string> Read(const std::filesystem::path& path, bool resume,
-                                                    const std::vector<BatchRow>& rows);
+    static platform::Result<BatchLog> Read(const std::filesystem::path& path, bool resume,
+                                           const std::vector<BatchRow>& rows);
 
     History Of(const BatchRow& row) const;
     // The lines of records that were cut short and are ignored.
@@ -77,17 +77,16 @@ class BatchLog {
     // Opens the file for appending, creating it, once the port is open, and takes it for this
     // run; then reads it again, as another run may have written it since Read. Else why not, for
     // the operator.
-    std::optional<std::string> Begin();
-    // Appends a record, the time filled in. Nothing when it is on the disk, else the system's
-    // reason.
-    std::optional<std::string> Append(LogRecord record);
+    platform::Result<void> Begin();
+    // Appends a record, the time filled in, and has it on the disk; else the system's reason.
+    platform::Result<void> Append(LogRecord record);
 
     const std::filesystem::path& Path() const { return m_path; }
 
   private:
     BatchLog() = default;
     // Takes in `content`, all the log holds; `exists`: whether the file is there at all.
-    std::optional<std::string> Take(const std::string& content, bool exists);
+    platform::Result<void> Take(const std::string& content, bool exists);
 
     std::filesystem::path m_path;
     bool m_resume = false;

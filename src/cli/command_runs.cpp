@@ -13,20 +13,20 @@ void Complain(const std::string& text) {
     std::cerr << "velmora-tag: " << text << std::endl;
 }
 
-std::optional<int> OpenChosenPort(PortSession& session, const Arguments& args) {
-    const auto chosen = ChoosePort(args.port, "port_info.txt");
-    if (const auto* why = std::get_if<std::string>(&chosen)) {
-        Complain(*why);
-        return kBadInput;
+platform::Result<void, ExitStatus> OpenChosenPort(PortSession& session, const Arguments& args) {
+    const platform::Result<PortSettings> chosen = ChoosePort(args.port, "port_info.txt");
+    if (!chosen) {
+        Complain(chosen.error());
+        return platform::Failure(kBadInput);
     }
-    if (std::optional<std::string> why = session.Open(std::get<PortSettings>(chosen))) {
-        Complain(*why);
-        return kPortFailed;
+    if (const platform::Result<void> opened = session.Open(*chosen); !opened) {
+        Complain(opened.error());
+        return platform::Failure(kPortFailed);
     }
     if (args.quickGapMs) {
         session.UseQuickEnd(std::chrono::milliseconds(*args.quickGapMs));
     }
-    return std::nullopt;
+    return {};
 }
 
 int Finish(int status) {

@@ -1,10 +1,11 @@
 #pragma once
 // The commands of velmora-tag; each returns the program's exit status.
 
-#include <optional>
+#include <string>
 
 #include "cli/arguments.h"
 #include "cli/port_session.h"
+#include "platform/result.h"
 
 namespace cli {
 
@@ -20,9 +21,9 @@ int RunWrite(const Arguments& args);
 int RunBatch(const Arguments& args);
 int RunPorts();
 
-// Opens the port that --port or port_info.txt names. Nothing when it is open; else the exit
-// status, after the reason on standard error.
-std::optional<int> OpenChosenPort(PortSession& session, const Arguments& args);
+// Opens the port that --port or port_info.txt names; else the exit status, after the reason on
+// standard error.
+platform::Result<void, ExitStatus> OpenChosenPort(PortSession& session, const Arguments& args);
 
 // "velmora-tag: " and the text on standard error.
 void Complain(const std::string& text);

@@ -2,7 +2,7 @@
 
 namespace cli {
 
-std::optional<std::vector<std::string>> SplitCsvLine(std::string_view line, std::string& why) {
+platform::Result<std::vector<std::string>> SplitCsvLine(std::string_view line) {
     std::vector<std::string> fields(1);
     std::size_t i = 0;
     while (i < line.size()) {
@@ -13,16 +13,15 @@ std::optional<std::vector<std::string>> SplitCsvLine(std::string_view line, std:
         } else if (c != '"') {
             field += c;
         } else if (!field.empty()) {
-            why = "a quote inside an unquoted field (field " + std::to_string(fields.size()) + ")";
-            return std::nullopt;
+            return platform::Failure("a quote inside an unquoted field (field " +
+                                     std::to_string(fields.size()) + ")");
         } else {
             // A quoted field runs to the quote that is not doubled, and a comma or the end of the
             // line must follow it.
             for (;;) {
                 if (i == line.size()) {
-                    why = "a quote that is never closed (field " + std::to_string(fields.size()) +
-                          ")";
-                    return std::nullopt;
+                    return platform::Failure("a quote that is never closed (field " +
+                                             std::to_string(fields.size()) + ")");
                 }
                 if (line[i] == '"' && i + 1 < line.size() && line[i + 1] == '"') {
                     field += '"';
@@ -35,8 +34,8 @@ std::optional<std::vector<std::string>> SplitCsvLine(std::string_view line, std:
                 }
             }
             if (i < line.size() && line[i] != ',') {
-                why = "text after a closing quote (field " + std::to_string(fields.size()) + ")";
-                return std::nullopt;
+                return platform::Failure("text after a closing quote (field " +
+                                         std::to_string(fields.size()) + ")");
             }
         }
     }

@@ -3,15 +3,16 @@
 // comma or a quote, a quote inside doubled. A record is one line: the items a tag holds can
 // have no line end, so quotes never span lines.
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace cli {
 
-// The fields of one line (its line end already removed), or nothing with `why` set.
-std::optional<std::vector<std::string>> SplitCsvLine(std::string_view line, std::string& why);
+// The fields of one line (its line end already removed), or why it is no CSV line.
+platform::Result<std::vector<std::string>> SplitCsvLine(std::string_view line);
 
 // The fields as one line, without a line end.
 std::string JoinCsvLine(const std::vector<std::string>& fields);

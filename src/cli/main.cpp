@@ -1,20 +1,19 @@
 // velmora-tag: the tag operations of the window from a command line, for scripts and batches.
 
 #include <iostream>
-#include <variant>
 
 #include "cli/arguments.h"
 #include "cli/command_runs.h"
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-    const auto parsed = cli::ParseArguments(argc, argv);
-    if (const auto* why = std::get_if<std::string>(&parsed)) {
-        cli::Complain(*why);
+    const platform::Result<cli::Arguments> parsed = cli::ParseArguments(argc, argv);
+    if (!parsed) {
+        cli::Complain(parsed.error());
         std::cerr << cli::kUsage;
         return cli::kBadInput;
     }
-    const cli::Arguments& args = std::get<cli::Arguments>(parsed);
+    const cli::Arguments& args = *parsed;
     platform::DeferInterrupt();
     switch (args.command) {
         case cli::Command::Read:

@@ -35,16 +35,17 @@ std::optional<int> ParseIndex(const std::string& line) {
 
 }  // namespace
 
-std::variant<PortSettings, std::string> ChoosePort(const std::optional<std::string>& port,
-                                                   const std::filesystem::path& portInfo) {
+platform::Result<PortSettings> ChoosePort(const std::optional<std::string>& port,
+                                          const std::filesystem::path& portInfo) {
     if (port) {
         return SettingsFor(*port, port::kDefaultBaudIndex, port::kDefaultDataBitsIndex,
                            port::kDefaultStopBitsIndex, port::kDefaultParityIndex);
     }
     std::ifstream file(portInfo);
     if (!file) {
-        return "no port: give --port COMn, or open the port once in the window (it leaves " +
-               portInfo.string() + " in its working folder)";
+        return platform::Failure(
+            "no port: give --port COMn, or open the port once in the window (it leaves " +
+            portInfo.string() + " in its working folder)");
     }
     std::vector<std::string> lines;
     for (std::string line; lines.size() < 5 && std::getline(file, line);) {
@@ -60,9 +61,9 @@ std::variant<PortSettings, std::string> ChoosePort(const std::optional<std::stri
         }
     }
     if (lines.size() < 5 || indices.size() != 4 || !platform::ParseComPortName(lines[0])) {
-        return portInfo.string() +
-               " is not as the window writes it (a port name and four list "
-               "selections); give --port COMn";
+        return platform::Failure(portInfo.string() +
+                                 " is not as the window writes it (a port name and four list "
+                                 "selections); give --port COMn");
     }
     return SettingsFor(lines[0], indices[0], indices[1], indices[2], indices[3]);
 }

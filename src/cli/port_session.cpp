@@ -22,12 +22,12 @@ PortSession::~PortSession() {
     platform::InstallWindowPoster(nullptr);
 }
 
-std::optional<std::string> PortSession::Open(const PortSettings& settings) {
+platform::Result<void> PortSession::Open(const PortSettings& settings) {
     m_portName = settings.portName;
     if (m_comm.Open(settings) != 1) {
-        return OpenFailureText(settings.portName, m_comm.m_openError);
+        return platform::Failure(OpenFailureText(settings.portName, m_comm.m_openError));
     }
-    return std::nullopt;
+    return {};
 }
 
 PortSession::Answer PortSession::Exchange(std::string_view payload, Wait wait) {

@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "comm/comm_channel.h"
+#include "platform/result.h"
 #include "platform/window_post.h"
 #include "tag/exchange.h"
 
@@ -40,8 +41,8 @@ class PortSession : private platform::WindowPoster {
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;
 
-    // Nothing when the port is open; else the operator's reason.
-    std::optional<std::string> Open(const PortSettings& settings);
+    // Opens the port; else the operator's reason.
+    platform::Result<void> Open(const PortSettings& settings);
     const std::string& PortName() const { return m_portName; }
 
     struct Answer {

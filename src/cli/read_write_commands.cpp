@@ -12,8 +12,8 @@ int RunRead(const Arguments& args) {
     int status = kSuccess;
     {
         PortSession session;
-        if (std::optional<int> failed = OpenChosenPort(session, args)) {
-            return *failed;
+        if (const auto opened = OpenChosenPort(session, args); !opened) {
+            return opened.error();
         }
         const std::optional<tag::ReadAnswer> answer = ReadTag(session);
         if (!answer && session.DeviceGone()) {
@@ -36,15 +36,15 @@ int RunRead(const Arguments& args) {
 
 int RunWrite(const Arguments& args) {
     const TagWrite items{args.homepage.value_or(""), args.tableInfo.value_or(""), args.lock};
-    if (std::optional<std::string> why = CheckTagWrite(items, "--lock")) {
-        Complain(*why);
+    if (const platform::Result<void> checked = CheckTagWrite(items, "--lock"); !checked) {
+        Complain(checked.error());
         return kBadInput;
     }
     int status = kSuccess;
     {
         PortSession session;
-        if (std::optional<int> failed = OpenChosenPort(session, args)) {
-            return *failed;
+        if (const auto opened = OpenChosenPort(session, args); !opened) {
+            return opened.error();
         }
         const WriteReport report = WriteTag(session, items, {.verify = args.verify});
         if (!report.homepagePayload.empty()) {
@@ -56,7 +56,7 @@ int RunWrite(const Arguments& args) {
                       << Quoted(report.tableInfoAnswer) << "\n";
         }
         if (!report.Succeeded()) {
-            Complain(report.failure);
+            Complain(report.outcome.error());
             status = kDeviceSaidNo;
         } else {
             std::cout << (report.verified ? "written and verified" : "written") << "\n";

@@ -5,24 +5,27 @@
 #include "tag/write_sequence.h"
 
 namespace cli {
+
+using platform::Failure;
+
 namespace {
 
 // `wire` is what goes out of `text`: the limit counts the bytes the tag is sent.
-std::optional<std::string> CheckItem(std::string_view name, std::string_view text,
-                                     std::string_view wire, std::size_t limit) {
+platform::Result<void> CheckItem(std::string_view name, std::string_view text,
+                                 std::string_view wire, std::size_t limit) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (tag::IsControlCharacter(text[i])) {
-            return std::string(name) + " holds " +
-                   (text[i] == '\n' ? "a line end" : "a control character") + " (byte " +
-                   std::to_string(i + 1) + " of " + Quoted(text) + ")";
+            return Failure(std::string(name) + " holds " +
+                           (text[i] == '\n' ? "a line end" : "a control character") + " (byte " +
+                           std::to_string(i + 1) + " of " + Quoted(text) + ")");
         }
     }
     if (wire.size() > limit) {
-        return std::string(name) + " is " + std::to_string(wire.size()) + " bytes long" +
-               (wire.size() != text.size() ? " without \"http://\" and commas" : "") +
-               "; the tag takes at most " + std::to_string(limit);
+        return Failure(std::string(name) + " is " + std::to_string(wire.size()) + " bytes long" +
+                       (wire.size() != text.size() ? " without \"http://\" and commas" : "") +
+                       "; the tag takes at most " + std::to_string(limit));
     }
-    return std::nullopt;
+    return {};
 }
 
 // Why a write's answer is not a success, for the operator.
@@ -53,9 +56,9 @@ std::string_view HeldItem(const tag::ReadAnswer& held, tag::TagItem item) {
     return item == tag::TagItem::Homepage ? held.homepage : held.tableInfo;
 }
 
-// The read-back's verdict: empty when the tag holds every item of the sequence.
-std::string VerifyFailure(const std::vector<tag::WriteStep>& steps,
-                          const PortSession::Answer& answer, const std::string& port) {
+// The read-back's verdict: whether the tag holds every item of the sequence, else why not.
+platform::Result<void> Verify(const std::vector<tag::WriteStep>& steps,
+                              const PortSession::Answer& answer, const std::string& port) {
     const tag::ReadAnswer held = tag::SplitReadAnswer(answer.text);
     for (const tag::WriteStep& step : steps) {
         if (HeldItem(held, step.item) == step.stored) {
@@ -63,36 +66,38 @@ std::string VerifyFailure(const std::vector<tag::WriteStep>& steps,
         }
         // What came before the device went away is not the whole answer, or it would match.
         if (answer.gone) {
-            return "verify failed: " + DescribeDeviceGone(port);
+            return Failure("verify failed: " + DescribeDeviceGone(port));
         }
         if (answer.text.empty()) {
-            return "verify failed: no answer to the read-back";
+            return Failure("verify failed: no answer to the read-back");
         }
-        return Mismatch(ItemName(step.item), step.stored, HeldItem(held, step.item));
+        return Failure(Mismatch(ItemName(step.item), step.stored, HeldItem(held, step.item)));
     }
     return {};
 }
 
 }  // namespace
 
-std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName) {
+platform::Result<void> CheckTagWrite(const TagWrite& items, std::string_view lockName) {
     const std::vector<tag::WriteStep> steps =
         tag::WriteSequence(items.homepage, items.tableInfo, items.lock);
     for (const tag::WriteStep& step : steps) {
         const bool homepage = step.item == tag::TagItem::Homepage;
-        if (auto why = CheckItem(homepage ? "the homepage" : "the table info",
-                                 homepage ? items.homepage : items.tableInfo, step.stored,
-                                 tag::ItemLimit(step.item))) {
-            return why;
+        platform::Result<void> checked = CheckItem(homepage ? "the homepage" : "the table info",
+                                                   homepage ? items.homepage : items.tableInfo,
+                                                   step.stored, tag::ItemLimit(step.item));
+        if (!checked) {
+            return checked;
         }
     }
     if (steps.empty()) {
-        return "nothing to write: homepage and table info are both empty";
+        return Failure("nothing to write: homepage and table info are both empty");
     }
     if (items.lock && steps.front().item != tag::TagItem::Homepage) {
-        return std::string(lockName) + " locks the homepage, and there is no homepage to write";
+        return Failure(std::string(lockName) +
+                       " locks the homepage, and there is no homepage to write");
     }
-    return std::nullopt;
+    return {};
 }
 
 bool Holds(const tag::ReadAnswer& held, const TagWrite& items) {
@@ -127,7 +132,7 @@ WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode
             // A tag that refuses its homepage (locked already: a finished tag put back by
             // mistake) keeps its table info too, so that no tag ends up half one row's and half
             // another's.
-            report.failure += "; the table info was not written";
+            report.outcome = Failure(report.outcome.error() + "; the table info was not written");
             return report;
         }
         const PortSession::Answer answer = session.Exchange(step.payload);
@@ -141,25 +146,25 @@ WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode
             held && answer.sent && !answer.gone && !answer.text.empty() && !success;
         report.lockedAlready = report.lockedAlready || refusedAsLocked;
         if (!success && !refusedAsLocked && report.Succeeded()) {
-            report.failure = WriteFailure(ItemName(step.item), answer, session.PortName());
+            report.outcome = Failure(WriteFailure(ItemName(step.item), answer, session.PortName()));
         }
     }
     if (!mode.verify || !report.Succeeded()) {
         return report;
     }
     PortSession::Answer answer = session.Exchange(tag::kReadPayload);
-    report.failure = VerifyFailure(steps, answer, session.PortName());
+    report.outcome = Verify(steps, answer, session.PortName());
     if (!report.Succeeded() && session.QuickEnd() && answer.sent && !answer.gone) {
         // An answer cut by a pause longer than the gap would fail a good tag: a mismatch counts
         // only once the tag has been read with the whole second.
         report.late += answer.late;
         answer = session.Exchange(tag::kReadPayload, {.fullSecond = true});
-        report.failure = VerifyFailure(steps, answer, session.PortName());
+        report.outcome = Verify(steps, answer, session.PortName());
     }
     report.late += answer.late;
     report.readBack = answer.text;
     report.portLost = answer.gone || !answer.sent;
-    report.verified = report.failure.empty();
+    report.verified = report.Succeeded();
     return report;
 }
 

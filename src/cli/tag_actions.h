@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/port_session.h"
+#include "platform/result.h"
 #include "tag/answers.h"
 
 namespace cli {
@@ -16,10 +17,10 @@ struct TagWrite {
     bool lock = false;
 };
 
-// Why these items cannot go out (a control character, more bytes than the tag takes once
-// "http://" and commas are removed), or why nothing would be written; nothing when they can.
-// `lockName` is how the operator spells the lock ("--lock", "lock").
-std::optional<std::string> CheckTagWrite(const TagWrite& items, std::string_view lockName);
+// Whether these items can go out; else why not (a control character, more bytes than the tag
+// takes once "http://" and commas are removed), or why nothing would be written. `lockName` is how
+// the operator spells the lock ("--lock", "lock").
+platform::Result<void> CheckTagWrite(const TagWrite& items, std::string_view lockName);
 
 // Whether a tag holding `held` holds every item that `items` writes, as the write leaves it.
 bool Holds(const tag::ReadAnswer& held, const TagWrite& items);
@@ -40,10 +41,11 @@ struct WriteReport {
     bool lockedAlready = false;
     // Bytes that came while the line had to be quiet before a frame: late answers, dropped.
     std::string late;
-    std::string failure;    // empty: every write said "Success" (and the read-back matched)
+    // Every write said "Success" (and the read-back matched); else why not.
+    platform::Result<void> outcome;
     bool portLost = false;  // the device is gone, or a frame did not go out: nothing more can
 
-    bool Succeeded() const { return failure.empty(); }
+    bool Succeeded() const { return outcome.has_value(); }
 };
 
 struct WriteMode {

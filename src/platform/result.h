@@ -6,6 +6,7 @@
 // rename. Not std::expected itself: the fuzzers are built with clang 14, which this libstdc++'s
 // <expected> does not serve.
 
+#include <concepts>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,7 +24,9 @@ struct Failure {
 template <class T, class E = std::string>
 class [[nodiscard]] Result {
   public:
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    // As std::expected takes it: whatever converts to a T, a std::nullopt for an optional one.
+    template <std::convertible_to<T> U = T>
+    Result(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
     template <class F>
     Result(Failure<F> failure) : m_state(std::in_place_index<1>, std::move(failure.reason)) {}
 
