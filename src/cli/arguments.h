@@ -30,7 +30,7 @@ struct Arguments {
 };
 
 // The arguments, or why they make no command (for the operator, without the usage text).
-platform::Result<Arguments> ParseArguments(int argc, const char* const* argv);
+[[nodiscard]] platform::Result<Arguments> ParseArguments(int argc, const char* const* argv);
 
 extern const char* const kUsage;
 

@@ -22,7 +22,7 @@ struct BatchRow {
 
 // Every row, or every reason the file cannot be run ("tags.csv line 7: …"), at most a screenful.
 // Empty lines and lines of spaces are passed over.
-platform::Result<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
+[[nodiscard]] platform::Result<std::vector<BatchRow>, std::vector<std::string>> ReadBatchFile(
     const std::filesystem::path& path);
 
 }  // namespace cli

@@ -45,7 +45,7 @@ struct LogRecord {
 // The record as one CSV line, without a line end; and back: nothing for a line that is not a
 // whole record.
 std::string FormatLogRecord(const LogRecord& record);
-std::optional<LogRecord> ParseLogRecord(std::string_view line);
+[[nodiscard]] std::optional<LogRecord> ParseLogRecord(std::string_view line);
 
 // Results that settle a row as on its tag.
 inline constexpr std::string_view kVerified = "verified";
@@ -67,8 +67,9 @@ class BatchLog {
     // Reads what the log at `path` holds of `rows`, or why it cannot be used (a log of another
     // file, one that holds results although `resume` was not asked for, or nothing to resume
     // although it was). Writes nothing.
-    static platform::Result<BatchLog> Read(const std::filesystem::path& path, bool resume,
-                                           const std::vector<BatchRow>& rows);
+    [[nodiscard]] static platform::Result<BatchLog> Read(const std::filesystem::path& path,
+                                                         bool resume,
+                                                         const std::vector<BatchRow>& rows);
 
     History Of(const BatchRow& row) const;
     // The lines of records that were cut short and are ignored.
@@ -77,16 +78,16 @@ class BatchLog {
     // Opens the file for appending, creating it, once the port is open, and takes it for this
     // run; then reads it again, as another run may have written it since Read. Else why not, for
     // the operator.
-    platform::Result<void> Begin();
+    [[nodiscard]] platform::Result<void> Begin();
     // Appends a record, the time filled in, and has it on the disk; else the system's reason.
-    platform::Result<void> Append(LogRecord record);
+    [[nodiscard]] platform::Result<void> Append(LogRecord record);
 
     const std::filesystem::path& Path() const { return m_path; }
 
   private:
     BatchLog() = default;
     // Takes in `content`, all the log holds; `exists`: whether the file is there at all.
-    platform::Result<void> Take(const std::string& content, bool exists);
+    [[nodiscard]] platform::Result<void> Take(const std::string& content, bool exists);
 
     std::filesystem::path m_path;
     bool m_resume = false;

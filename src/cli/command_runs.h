@@ -23,13 +23,14 @@ int RunPorts();
 
 // Opens the port that --port or port_info.txt names; else the exit status, after the reason on
 // standard error.
-platform::Result<void, ExitStatus> OpenChosenPort(PortSession& session, const Arguments& args);
+[[nodiscard]] platform::Result<void, ExitStatus> OpenChosenPort(PortSession& session,
+                                                                const Arguments& args);
 
 // "velmora-tag: " and the text on standard error.
 void Complain(const std::string& text);
 
 // Commands end here once their port is closed: a Ctrl+C that was held back while the tag was
 // being worked on now ends the program as it would have.
-int Finish(int status);
+[[nodiscard]] int Finish(int status);
 
 }  // namespace cli

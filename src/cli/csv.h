@@ -12,7 +12,7 @@
 namespace cli {
 
 // The fields of one line (its line end already removed), or why it is no CSV line.
-platform::Result<std::vector<std::string>> SplitCsvLine(std::string_view line);
+[[nodiscard]] platform::Result<std::vector<std::string>> SplitCsvLine(std::string_view line);
 
 // The fields as one line, without a line end.
 std::string JoinCsvLine(const std::vector<std::string>& fields);

@@ -13,8 +13,8 @@ namespace cli {
 
 // --port at the settings the window always opens with; without it, the port and list selections
 // of the window's last successful OPEN, from `portInfo`. Otherwise why there is no port.
-platform::Result<PortSettings> ChoosePort(const std::optional<std::string>& port,
-                                          const std::filesystem::path& portInfo);
+[[nodiscard]] platform::Result<PortSettings> ChoosePort(const std::optional<std::string>& port,
+                                                        const std::filesystem::path& portInfo);
 
 // The operator's reason for a failed open, port first.
 std::string OpenFailureText(const std::string& portName, const platform::SerialError& error);

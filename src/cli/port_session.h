@@ -42,7 +42,7 @@ class PortSession : private platform::WindowPoster {
     PortSession& operator=(const PortSession&) = delete;
 
     // Opens the port; else the operator's reason.
-    platform::Result<void> Open(const PortSettings& settings);
+    [[nodiscard]] platform::Result<void> Open(const PortSettings& settings);
     const std::string& PortName() const { return m_portName; }
 
     struct Answer {
@@ -64,7 +64,7 @@ class PortSession : private platform::WindowPoster {
     // tag::kQuietGapMs (at most a second, for a device that chatters on). Once the device is gone
     // nothing is sent, and a wait under way ends when it goes. A READ's answer is any text; every
     // other command's is judged by the "Success" test.
-    Answer Exchange(std::string_view payload, Wait wait = {});
+    [[nodiscard]] Answer Exchange(std::string_view payload, Wait wait = {});
     bool DeviceGone();
 
   private:

@@ -20,13 +20,14 @@ struct TagWrite {
 // Whether these items can go out; else why not (a control character, more bytes than the tag
 // takes once "http://" and commas are removed), or why nothing would be written. `lockName` is how
 // the operator spells the lock ("--lock", "lock").
-platform::Result<void> CheckTagWrite(const TagWrite& items, std::string_view lockName);
+[[nodiscard]] platform::Result<void> CheckTagWrite(const TagWrite& items,
+                                                   std::string_view lockName);
 
 // Whether a tag holding `held` holds every item that `items` writes, as the write leaves it.
 bool Holds(const tag::ReadAnswer& held, const TagWrite& items);
 
 // Nothing when the device did not answer at all; an empty tag answers ",".
-std::optional<tag::ReadAnswer> ReadTag(PortSession& session);
+[[nodiscard]] std::optional<tag::ReadAnswer> ReadTag(PortSession& session);
 
 struct WriteReport {
     // Payloads as sent and the device's answers; empty for an item not written.
@@ -62,6 +63,6 @@ struct WriteMode {
 // counts only once a second READ with the whole second agrees). A read-back that matches
 // decides the row even when the device went away right behind it. `items` must have passed
 // CheckTagWrite.
-WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode);
+[[nodiscard]] WriteReport WriteTag(PortSession& session, const TagWrite& items, WriteMode mode);
 
 }  // namespace cli

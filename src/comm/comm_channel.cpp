@@ -46,12 +46,12 @@ std::int32_t CCommChannel::Open(PortSettings settings) {
     // As with the Win32 calls, the steps up to the line settings are not checked one by one: on a
     // device that did not open they all fail, and the line settings report it.
     m_openError = m_hComm.Open(m_strPortPath);
-    m_hComm.SetEventMask(platform::kEvRxChar);
-    m_hComm.SetQueueSizes(RX_QUEUE_SIZE, RX_QUEUE_SIZE);
-    m_hComm.Purge();
-    m_hComm.SetTimeouts(WriteTimeouts(settings.baudRate));
+    (void)m_hComm.SetEventMask(platform::kEvRxChar);
+    (void)m_hComm.SetQueueSizes(RX_QUEUE_SIZE, RX_QUEUE_SIZE);
+    (void)m_hComm.Purge();
+    (void)m_hComm.SetTimeouts(WriteTimeouts(settings.baudRate));
     platform::LineSettings line;
-    m_hComm.GetLineSettings(line);
+    (void)m_hComm.GetLineSettings(line);
     line.baudRate = settings.baudRate;
     line.byteSize = settings.byteSize;
     line.parity = settings.parity;
@@ -87,8 +87,9 @@ void CCommChannel::Close() {
     // The stop request ends a drain that a far side never lets run dry; the mask change ends
     // the wait. Both after the flag, so that the woken thread finds 0.
     m_hWatchThread.request_stop();
-    m_hComm.SetEventMask(0);
-    m_hComm.Purge();
+    // A device that is gone fails both; the port is closed all the same.
+    (void)m_hComm.SetEventMask(0);
+    (void)m_hComm.Purge();
     if (m_hWatchThread.joinable()) {
         m_hWatchThread.join();
     }
@@ -119,7 +120,8 @@ std::int32_t CCommChannel::WriteComm(const void* data, std::int32_t count) {
 
 std::int32_t CCommChannel::ReadComm(void* buffer, std::int32_t size) {
     std::uint32_t waiting = 0;
-    m_hComm.ClearError(waiting);
+    // A failed query leaves nothing waiting, so nothing is read; the device's loss is DeviceGone's.
+    (void)m_hComm.ClearError(waiting);
     if (waiting == 0 || size <= 0) {
         return 0;
     }
@@ -133,7 +135,8 @@ std::int32_t CCommChannel::FinishTransfer(platform::IoResult result, platform::O
     }
     if (result.status == platform::IoStatus::Failed) {
         std::uint32_t ignored = 0;
-        m_hComm.ClearError(ignored);
+        // Only to clear the device's error state: the transfer has failed whatever this says.
+        (void)m_hComm.ClearError(ignored);
     }
     return static_cast<std::int32_t>(result.bytes);
 }

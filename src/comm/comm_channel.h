@@ -58,13 +58,13 @@ class CCommChannel {
     CCommChannel& operator=(const CCommChannel&) = delete;
 
     // 1 when the port is open, configured and watched; 0 when not (m_openError says why).
-    std::int32_t Open(PortSettings settings);
+    [[nodiscard]] std::int32_t Open(PortSettings settings);
     // Returns after the watch thread has ended.
     void Close();
     // Bytes written; fewer than count when the write's time ran out or the port was closed
     // while it waited.
-    std::int32_t WriteComm(const void* data, std::int32_t count);
-    std::int32_t ReadComm(void* buffer, std::int32_t size);
+    [[nodiscard]] std::int32_t WriteComm(const void* data, std::int32_t count);
+    [[nodiscard]] std::int32_t ReadComm(void* buffer, std::int32_t size);
 
     // Written by the window's thread. The watch thread reads the device and the flag while it runs.
     platform::SerialPort m_hComm;

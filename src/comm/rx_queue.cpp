@@ -50,7 +50,7 @@ void AppendWaitingBytes(CRxQueue& queue, std::string& text) {
     const std::int32_t count = queue.GetCount();
     for (std::int32_t i = 0; i < count; ++i) {
         std::uint8_t byte = 0;
-        queue.GetByte(&byte);
+        (void)queue.GetByte(&byte);  // counted on entry, and only this side takes: it is there
         text.push_back(static_cast<char>(byte));
     }
 }

@@ -23,9 +23,9 @@ class CRxQueue {
     void Clear();
     std::int32_t GetCount() const;
     // Producer: 1 stored, 0 full (the byte is lost).
-    std::int32_t PutByte(std::uint8_t byte);
+    [[nodiscard]] std::int32_t PutByte(std::uint8_t byte);
     // Consumer: 1 taken, 0 empty (out is left alone).
-    std::int32_t GetByte(std::uint8_t* out);
+    [[nodiscard]] std::int32_t GetByte(std::uint8_t* out);
 
     std::uint8_t m_buffer[RX_QUEUE_SIZE];
     std::atomic<std::int32_t> m_head;

@@ -33,7 +33,7 @@ void DrainPort(CCommChannel& channel, const std::stop_token& stop,
         }
         if (n < RX_QUEUE_SIZE - channel.m_rxQueue.GetCount()) {
             for (std::int32_t i = 0; i < n; ++i) {
-                channel.m_rxQueue.PutByte(buffer[i]);
+                (void)channel.m_rxQueue.PutByte(buffer[i]);  // room for all n was checked above
             }
         } else if (!boxUp->exchange(true)) {
             platform::ShowMessageFromWorker("buff full", [boxUp] { boxUp->store(false); });
@@ -54,7 +54,8 @@ std::int32_t ThreadWatchComm(CCommChannel& channel, std::stop_token stop) {
     bool toldGone = false;
     while (channel.m_bConnected.load() == 1) {
         std::uint32_t events = 0;
-        channel.m_hComm.WaitEvent(events);
+        // A failed wait comes back with no events; a device that vanished is DeviceGone's below.
+        (void)channel.m_hComm.WaitEvent(events);
         if ((events & platform::kEvRxChar) != 0) {
             DrainPort(channel, stop, boxUp);
             platform::PostWindowMessage(g_hMainWnd.load(), WM_RX_NOTIFY);

@@ -7,6 +7,6 @@
 namespace platform {
 
 // The port number of "COMn" (n from 1 without leading zeros), or nothing for any other text.
-std::optional<unsigned> ParseComPortName(std::string_view portName);
+[[nodiscard]] std::optional<unsigned> ParseComPortName(std::string_view portName);
 
 }  // namespace platform

@@ -33,6 +33,6 @@ enum class InputResult { Line, End, Interrupted, NotYet };
 // The next line of standard input, without its line end (LF or CR LF). End: input is exhausted
 // (a partial last line still comes as a Line first). Interrupted: Ctrl+C came first. Without
 // `wait`, NotYet at once when no whole line has been typed, for a program busy with other work.
-InputResult ReadInputLine(std::string& line, bool wait = true);
+[[nodiscard]] InputResult ReadInputLine(std::string& line, bool wait = true);
 
 }  // namespace platform

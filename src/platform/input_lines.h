@@ -12,7 +12,7 @@ class InputLines {
     void Append(const char* bytes, std::size_t count) { m_pending.append(bytes, count); }
     // The next whole line without its line end (LF or CR LF); once input has ended, also a
     // partial last line. False when there is none yet.
-    bool Take(std::string& line, bool inputEnded);
+    [[nodiscard]] bool Take(std::string& line, bool inputEnded);
 
   private:
     std::string m_pending;

@@ -22,7 +22,7 @@ class JournalFile {
         std::optional<unsigned long> holder;  // its process, where the system tells it
     };
     // Opens `path` for appending, creating it when it is not there, and takes it for this journal.
-    static Result<JournalFile, Refusal> Open(const std::filesystem::path& path);
+    [[nodiscard]] static Result<JournalFile, Refusal> Open(const std::filesystem::path& path);
 
     JournalFile(JournalFile&& other) noexcept;
     JournalFile& operator=(JournalFile&& other) noexcept;
@@ -32,10 +32,10 @@ class JournalFile {
 
     // Writes `record` at the end with one call and syncs it to the disk. Else the system's reason
     // ("No space left on device"), and part of it may be there.
-    Result<void> Append(std::string_view record);
+    [[nodiscard]] Result<void> Append(std::string_view record);
 
     // Everything the file holds, from its start; else the system's reason.
-    Result<std::string> ReadAll() const;
+    [[nodiscard]] Result<std::string> ReadAll() const;
 
   private:
     struct File;  // the backend's own open file, closed when it goes

@@ -82,40 +82,40 @@ class SerialPort {
 
     // Opens a Win32 device path ("\\.\COM3") for exclusive use: nobody else, this process
     // included, can open the device until Close. A port that is open is closed first.
-    SerialError Open(std::string_view devicePath);
+    [[nodiscard]] SerialError Open(std::string_view devicePath);
     // Releases the device and everything Open took. No other thread may be inside a call.
     void Close();
 
     // Selects the events WaitEvent waits for; a wait under way returns with no events.
-    SerialError SetEventMask(std::uint32_t mask);
+    [[nodiscard]] SerialError SetEventMask(std::uint32_t mask);
     // Requests driver queue sizes; advisory.
-    SerialError SetQueueSizes(std::uint32_t input, std::uint32_t output);
+    [[nodiscard]] SerialError SetQueueSizes(std::uint32_t input, std::uint32_t output);
     // Empties both driver queues, dropping what was not yet sent or read.
-    SerialError Purge();
-    SerialError SetTimeouts(const CommTimeouts& timeouts);
-    SerialError GetLineSettings(LineSettings& settings);
+    [[nodiscard]] SerialError Purge();
+    [[nodiscard]] SerialError SetTimeouts(const CommTimeouts& timeouts);
+    [[nodiscard]] SerialError GetLineSettings(LineSettings& settings);
     // Applies the four settings and makes the line raw binary with the receiver on, as a Win32
     // port always is; everything else (flow control among it) stays as found.
-    SerialError SetLineSettings(const LineSettings& settings);
+    [[nodiscard]] SerialError SetLineSettings(const LineSettings& settings);
 
     // Blocks until an event of the mask happens (events holds it) or the mask is changed (events
     // 0). The wait that finds the device vanished returns with no events and an I/O error; from
     // then on it reports no more events and waits only for a mask change. When a call on another
     // thread finds the device gone, a wait under way ends with no events and the next says so.
-    SerialError WaitEvent(std::uint32_t& events);
+    [[nodiscard]] SerialError WaitEvent(std::uint32_t& events);
     // True once the device has vanished under the open port (unplugged, hung up), as the first
     // call on it that fails so finds. Any thread.
     bool DeviceGone() const;
 
     // Takes at most `size` bytes that are already there, never waiting; Done with 0 when none.
-    IoResult Read(void* buffer, std::uint32_t size, Overlapped& record);
+    [[nodiscard]] IoResult Read(void* buffer, std::uint32_t size, Overlapped& record);
     // Starts a write; Pending when the device could not take all of it at once.
-    IoResult Write(const void* data, std::uint32_t count, Overlapped& record);
+    [[nodiscard]] IoResult Write(const void* data, std::uint32_t count, Overlapped& record);
     // Waits up to `waitMs` for a pending transfer of `record` to finish (or its time limit to
     // pass) and reports all bytes it moved; Pending when it is still going on after `waitMs`.
-    IoResult GetOverlappedResult(Overlapped& record, std::uint32_t waitMs);
+    [[nodiscard]] IoResult GetOverlappedResult(Overlapped& record, std::uint32_t waitMs);
     // Clears the device's error state and tells how many bytes wait in its input queue.
-    SerialError ClearError(std::uint32_t& inputQueue);
+    [[nodiscard]] SerialError ClearError(std::uint32_t& inputQueue);
 
   private:
     struct Device;  // the backend's own state

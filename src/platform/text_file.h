@@ -10,6 +10,6 @@ namespace platform {
 // line end. Never writes through a symbolic link or into anything else planted at that name (a
 // planted link could otherwise make the program overwrite a file of the operator's). False, with
 // the old file as it was, when that cannot be done.
-bool WriteTextFile(const std::string& path, std::string_view text);
+[[nodiscard]] bool WriteTextFile(const std::string& path, std::string_view text);
 
 }  // namespace platform

@@ -43,8 +43,9 @@ void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) {
         return;
     }
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(durationMs);
-    tone::PlayOnDevice(tone::SineSamples(frequencyHz, durationMs));
-    // Without a device, or one that reports the end early, the operator's rhythm stays the same.
+    // Without a device, or one that reports the end early, the operator's rhythm stays the same:
+    // the tone's time is waited out below either way.
+    (void)tone::PlayOnDevice(tone::SineSamples(frequencyHz, durationMs));
     // sleep_until on a steady clock sleeps once, and a Windows sleep can wake a fraction of a
     // millisecond early: the end is checked again.
     while (std::chrono::steady_clock::now() < end) {

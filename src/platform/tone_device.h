@@ -13,6 +13,6 @@ std::vector<std::int16_t> SineSamples(std::uint32_t frequencyHz, std::uint32_t d
 
 // Plays the samples on the system's sound device and returns when they have been played; false
 // when there is no device or it failed.
-bool PlayOnDevice(const std::vector<std::int16_t>& samples);
+[[nodiscard]] bool PlayOnDevice(const std::vector<std::int16_t>& samples);
 
 }  // namespace platform::tone

@@ -11,7 +11,7 @@ namespace platform {
 
 // The bytes the window would send for this UTF-8 text; nothing when a character has no byte in
 // the wire's encoding.
-std::optional<std::string> Utf8ToWire(std::string_view utf8);
+[[nodiscard]] std::optional<std::string> Utf8ToWire(std::string_view utf8);
 
 struct WireDecoded {
     std::string utf8;  // a byte that stands for no character became U+FFFD

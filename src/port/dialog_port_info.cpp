@@ -10,5 +10,5 @@ void CMirovanDlg::WritePortInfo(const std::string& portName, std::int32_t baudIn
                               std::to_string(dataBitsIndex) + "\n" + std::to_string(stopBitsIndex) +
                               "\n" + std::to_string(parityIndex) + "\n";
     // The port is already open and nothing depends on the file: a failure changes nothing else.
-    platform::WriteTextFile("port_info.txt", lines);
+    (void)platform::WriteTextFile("port_info.txt", lines);
 }

@@ -37,9 +37,9 @@ using ByteWriter = std::function<std::int32_t(const void* data, std::int32_t cou
 
 // The bytes of a hex text in writes of at most 8; false as soon as one does not go out whole,
 // and nothing is written after it.
-bool SendHexBytes(const ByteWriter& write, std::string_view text);
+[[nodiscard]] bool SendHexBytes(const ByteWriter& write, std::string_view text);
 // 0x01, the payload in one write, 0x04. False when a write fell short: the frame did not reach
 // the device whole, so there is no answer to wait for.
-bool SendFrame(const ByteWriter& write, std::string_view payload);
+[[nodiscard]] bool SendFrame(const ByteWriter& write, std::string_view payload);
 
 }  // namespace tag

@@ -57,7 +57,8 @@ void CMirovanDlg::OnBnClickedRead() {
     m_strTableInfo.clear();
     UpdateData(false);
 
-    Exchange(tag::kReadPayload);
+    // A frame cut short gets no answer, and READ shows what the answer text holds either way.
+    (void)Exchange(tag::kReadPayload);
 
     if (!m_bCloseRequested) {
         tag::ReadAnswer answer = tag::SplitReadAnswer(g_strReceived);

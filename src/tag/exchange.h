@@ -37,7 +37,7 @@ using FrameSender = std::function<bool(std::string_view payload)>;
 // Sends the frame and waits for its answer. False when the frame did not go out whole: a frame cut
 // short gets no answer, so there is no second to wait. A closed port sends nothing, and the wait
 // still keeps its full second.
-bool Exchange(const FrameSender& send, std::string_view payload, bool portOpen,
-              const AnswerWait& wait);
+[[nodiscard]] bool Exchange(const FrameSender& send, std::string_view payload, bool portOpen,
+                            const AnswerWait& wait);
 
 }  // namespace tag

@@ -38,7 +38,7 @@ class CMirovanDlg : public platform::Dialog {
     void OnEndSession(bool bEnding);
 
     // Tag protocol. Every exchange's frame goes out here; true when every byte of it did.
-    bool SendFrame(std::string_view payload);
+    [[nodiscard]] bool SendFrame(std::string_view payload);
     void WaitPumping(std::uint32_t ms);
     std::intptr_t OnRxNotify(std::uintptr_t wParam, std::intptr_t lParam);
     void OnBnClickedRead();
@@ -102,9 +102,9 @@ class CMirovanDlg : public platform::Dialog {
     // START TAG and CANCEL TAG: they only fill the fields for a following WRITE.
     void PresetTableInfo(const char* tableInfo);
     // One command and its answer in g_strReceived; false when the frame did not go out whole.
-    bool Exchange(std::string_view payload);
+    [[nodiscard]] bool Exchange(std::string_view payload);
     // One write command; true when the device answered "Success".
-    bool WriteItem(std::string_view payload);
+    [[nodiscard]] bool WriteItem(std::string_view payload);
     void BeginOperation();
     void EndOperation();
 

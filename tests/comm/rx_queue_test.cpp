@@ -70,7 +70,7 @@ TEST(RxQueue, ClearEmptiesIndicesAndStorage) {
     CRxQueue q;
     PutMany(q, 1, 4000);
     std::uint8_t out = 0;
-    q.GetByte(&out);
+    ASSERT_EQ(q.GetByte(&out), 1);
     q.Clear();
     EXPECT_EQ(q.GetCount(), 0);
     EXPECT_EQ(q.m_head.load(), 0);

@@ -58,7 +58,7 @@ class EnduranceTest : public testsupport::DialogTest {
     // in, or whatever came within the second a button operation would have waited.
     std::string Exchange(const std::string& payload, std::size_t length) {
         g_strReceived.clear();
-        m_dlg->SendFrame(payload);
+        EXPECT_TRUE(m_dlg->SendFrame(payload)) << "the frame went out whole";
         for (int i = 0; i < 1000 && g_strReceived.size() < length; ++i) {
             m_dlg->WaitPumping(1);
         }

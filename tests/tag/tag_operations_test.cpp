@@ -24,8 +24,8 @@ class TagOperationsTest : public testsupport::OpenPortDialogTest {
   protected:
     std::string Shown(int id) const { return Edit(id)->text().toStdString(); }
     // The frame's own bytes go out as hex text through the dialog's channel.
-    void SendHexBytes(const std::string& text) {
-        tag::SendHexBytes(
+    bool SendHexBytes(const std::string& text) {
+        return tag::SendHexBytes(
             [this](const void* data, std::int32_t n) { return m_dlg->m_comm.WriteComm(data, n); },
             text);
     }
@@ -213,7 +213,7 @@ TEST_F(TagOperationsTest, WriteSendsNothingWhenTheFieldsFailTheirLimits) {
 TEST_F(TagOperationsTest, WaitOfZeroTakesNoEventAndLongerWaitsDeliverAnswers) {
     Click(IDC_BTN_CLOSE);
     for (std::uint8_t byte : {0x41, 0x00, 0x42}) {
-        m_dlg->m_comm.m_rxQueue.PutByte(byte);
+        ASSERT_EQ(m_dlg->m_comm.m_rxQueue.PutByte(byte), 1);
     }
     platform::PostWindowMessage(m_dlg->GetSafeHwnd(), WM_RX_NOTIFY);
     m_dlg->WaitPumping(0);
@@ -232,7 +232,7 @@ TEST_F(TagOperationsTest, HexBytesGoOutInWritesOfAtMostEight) {
     std::size_t expectedBytes = 0;
     for (const Row row : {Row{14, 1}, Row{16, 1}, Row{32, 2}, Row{34, 3}, Row{0, 0}}) {
         const std::uint64_t before = platform::SerialCalls().writes;
-        SendHexBytes(std::string(row.digits, '7'));
+        EXPECT_TRUE(SendHexBytes(std::string(row.digits, '7'))) << row.digits;
         EXPECT_EQ(platform::SerialCalls().writes - before, row.writes) << row.digits;
         expectedBytes += row.digits / 2;
     }
@@ -245,8 +245,8 @@ TEST_F(TagOperationsTest, HexBytesGoOutInWritesOfAtMostEight) {
 
 TEST_F(TagOperationsTest, ClosedPortSendsNothingAndStillWaits) {
     Click(IDC_BTN_CLOSE);
-    m_dlg->SendFrame("R");
-    SendHexBytes("0102030405060708090A");
+    EXPECT_FALSE(m_dlg->SendFrame("R"));
+    EXPECT_FALSE(SendHexBytes("0102030405060708090A"));
     EXPECT_FALSE(m_reader->WaitForFrames(1, 50ms));
     EXPECT_TRUE(m_reader->Received().empty());
 }
