@@ -103,11 +103,13 @@ platform::Result<TagWrite> ForWire(const TagWrite& asked, bool utf8) {
     if (!utf8) {
         return asked;  // already in the code page the wire uses
     }
-    const std::optional<std::string> homepage = platform::Utf8ToWire(asked.homepage);
-    const std::optional<std::string> tableInfo = platform::Utf8ToWire(asked.tableInfo);
-    if (!homepage || !tableInfo) {
-        return Failure(std::string(homepage ? "the table info" : "the homepage") +
-                       " holds a character that this computer's code page has no byte for");
+    const platform::Result<std::string> homepage = platform::Utf8ToWire(asked.homepage);
+    const platform::Result<std::string> tableInfo = platform::Utf8ToWire(asked.tableInfo);
+    if (!homepage) {
+        return Failure("the homepage holds " + homepage.error());
+    }
+    if (!tableInfo) {
+        return Failure("the table info holds " + tableInfo.error());
     }
     return TagWrite{*homepage, *tableInfo, asked.lock};
 }

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-std::optional<std::string> Utf8ToWire(std::string_view utf8) {
+Result<std::string> Utf8ToWire(std::string_view utf8) {
     return std::string(utf8);
 }
 

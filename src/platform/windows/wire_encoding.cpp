@@ -19,13 +19,13 @@ bool IsHighSurrogate(wchar_t unit) {
 
 }  // namespace
 
-std::optional<std::string> Utf8ToWire(std::string_view utf8) {
+Result<std::string> Utf8ToWire(std::string_view utf8) {
     const std::wstring text = win32::Widen(utf8);
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length =
             IsHighSurrogate(text[i]) && i + 1 < text.size() ? std::size_t{2} : std::size_t{1};
         if (!win32::FitsWire(std::wstring_view(text).substr(i, length))) {
-            return std::nullopt;
+            return Failure("a character that this computer's code page has no byte for");
         }
         i += length;
     }
