@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "platform/journal_file.h"
+#include "platform/linux/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -57,12 +58,7 @@ std::optional<unsigned long> FlockHolder(int fd) {
 }  // namespace
 
 struct JournalFile::File {
-    explicit File(int descriptor) : fd(descriptor) {}
-    ~File() { ::close(fd); }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-
-    const int fd;
+    UniqueFd fd;
 };
 
 JournalFile::JournalFile(std::unique_ptr<File> file) : m_file(std::move(file)) {}
@@ -75,7 +71,7 @@ Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesyste
     if (fd < 0) {
         return Failure(Refusal{std::strerror(errno), false, std::nullopt});
     }
-    JournalFile file(std::make_unique<File>(fd));
+    JournalFile file(std::make_unique<File>(File{UniqueFd(fd)}));
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
             return Failure(Refusal{"another batch is using it", true, FlockHolder(fd)});
@@ -88,7 +84,7 @@ Result<JournalFile, JournalFile::Refusal> JournalFile::Open(const std::filesyste
 }
 
 Result<void> JournalFile::Append(std::string_view record) {
-    const int fd = m_file->fd;
+    const int fd = m_file->fd.get();
     // A short write means the disk or the size limit has run out: the next write says which.
     while (!record.empty()) {
         const ssize_t written = ::write(fd, record.data(), record.size());
@@ -110,7 +106,7 @@ Result<void> JournalFile::Append(std::string_view record) {
 
 Result<std::string> JournalFile::ReadAll() const {
     std::string content;
-    const int fd = m_file->fd;
+    const int fd = m_file->fd.get();
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(content.size()));
