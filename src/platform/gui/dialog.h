@@ -41,6 +41,7 @@ class SystemMenu {
 
 class Dialog {
   public:
+    // The template is looked up among the resources the application object handed in.
     explicit Dialog(int templateId, ParentWindow parent = nullptr);
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
